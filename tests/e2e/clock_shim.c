@@ -1,0 +1,31 @@
+/* Test-only stand-in for the C library's clock, preloaded into the program under test.
+   TSTAMP_TEST_CLOCK selects what time() does:
+     trap      - exit(99) at once: the run was not supposed to read the clock
+     fail      - return -1 with errno EPERM: an unreadable clock
+     minus_one - return -1 with errno untouched: one second before the Epoch, a real instant
+     huge      - return a value whose year does not fit the broken-down time
+   The shipped program never reads this variable; only this library does. */
+#include <errno.h>
+#include <stdlib.h>
+#include <string.h>
+#include <time.h>
+#include <unistd.h>
+
+time_t time(time_t *out) {
+    const char *mode = getenv("TSTAMP_TEST_CLOCK");
+    time_t value = 0;
+    if (mode == NULL || strcmp(mode, "trap") == 0) {
+        _exit(99);
+    } else if (strcmp(mode, "fail") == 0) {
+        errno = EPERM;
+        value = (time_t)-1;
+    } else if (strcmp(mode, "minus_one") == 0) {
+        value = (time_t)-1;
+    } else if (strcmp(mode, "huge") == 0) {
+        value = (time_t)0x7fffffffffffffffLL;
+    }
+    if (out != NULL) {
+        *out = value;
+    }
+    return value;
+}

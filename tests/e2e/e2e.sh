@@ -1,0 +1,281 @@
+#!/usr/bin/env bash
+# End-to-end tests: the built program as a black box. Every case checks the exit status and
+# the bytes on both standard output and standard error.
+#
+# Usage: e2e.sh GROUP
+# Environment, set by the build (tests/CMakeLists.txt):
+#   TSTAMP           the program
+#   TSTAMP_RUNNER    command that runs it (wine for the Windows build; empty on Linux)
+#   TSTAMP_PLATFORM  linux or windows
+#   TSTAMP_DATA      tests/data
+#   FAKETIME_LIB     libfaketime, to freeze the clock (Linux)
+#   CLOCK_SHIM       tests/e2e/clock_shim.c built as a preloadable library (Linux)
+#   TSTAMP_SANITIZED set when the program is built with sanitizers
+set -u
+group=${1:?usage: e2e.sh GROUP}
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT
+read -r -a runner <<<"${TSTAMP_RUNNER:-}"
+platform=${TSTAMP_PLATFORM:-linux}
+passed=0
+failed=0
+
+# The platform's line end: the Windows runtime writes text mode, "\n" as CR LF.
+nl=$'\n'
+[[ $platform == windows ]] && nl=$'\r\n'
+to_platform() { printf '%s' "${1//$'\n'/$nl}"; }
+
+# Where the usage text is expected, in the platform's line ends.
+if [[ $platform == windows ]]; then
+    sed 's/$/\r/' "$TSTAMP_DATA/usage.txt" >"$work/usage"
+else
+    cp "$TSTAMP_DATA/usage.txt" "$work/usage"
+fi
+
+# Environment common to every run: sanitizers tolerate a preloaded library; Wine shows its
+# errors but not its notes.
+base_env=(ASAN_OPTIONS=verify_asan_link_order=0:detect_leaks=0 WINEDEBUG=fixme-all)
+
+# run [NAME=value ...] -- [operand ...]
+# Runs the program with standard input from /dev/null; leaves its streams in $work/out and
+# $work/err and its exit status in $status.
+run() {
+    local envs=()
+    while [[ $# -gt 0 && $1 != -- ]]; do
+        envs+=("$1")
+        shift
+    done
+    shift
+    env "${base_env[@]}" "${envs[@]}" "${runner[@]}" "$TSTAMP" "$@" >"$work/out" 2>"$work/err" </dev/null
+    status=$?
+}
+
+frozen() { echo "LD_PRELOAD=$FAKETIME_LIB" "FAKETIME_FMT=%s" "FAKETIME=$1"; }
+
+fail() {
+    failed=$((failed + 1))
+    printf 'FAIL %s: %s\n' "$1" "$2"
+    for stream in out err; do
+        printf '  std%s (%s bytes):\n' "$stream" "$(wc -c <"$work/$stream")"
+        od -c "$work/$stream" | head -n 12 | sed 's/^/    /'
+    done
+}
+
+# check NAME STATUS STDOUT STDERR
+# STDOUT and STDERR are the exact expected texts with "\n" line ends (made CR LF on Windows);
+# STDERR may be @usage for the usage text.
+check() {
+    local name=$1 want_status=$2
+    to_platform "$3" >"$work/want_out"
+    if [[ $4 == @usage ]]; then cp "$work/usage" "$work/want_err"; else to_platform "$4" >"$work/want_err"; fi
+    if [[ $status != "$want_status" ]]; then
+        fail "$name" "status $status, expected $want_status"
+    elif ! cmp -s "$work/out" "$work/want_out"; then
+        fail "$name" "standard output differs from $(od -c "$work/want_out" | head -n 3)"
+    elif ! cmp -s "$work/err" "$work/want_err"; then
+        fail "$name" "standard error differs from $(od -c "$work/want_err" | head -n 3)"
+    else
+        passed=$((passed + 1))
+    fi
+}
+
+# check_match NAME REGEX: status 0, standard error empty, standard output one line matching
+# the extended REGEX (without its line end).
+check_match() {
+    local name=$1 regex=$2 line
+    line=$(tr -d '\r' <"$work/out")
+    if [[ $status != 0 || -s $work/err ]]; then
+        fail "$name" "status $status or output on standard error"
+    elif [[ ! $line =~ $regex ]]; then
+        fail "$name" "standard output does not match $regex"
+    else
+        passed=$((passed + 1))
+    fi
+}
+
+rejected() { # rejected NAME [operand ...]
+    local name=$1
+    shift
+    run -- "$@"
+    check "$name" 2 "" @usage
+}
+
+group_dispatch() {
+    run --
+    check_match "no operand: default line" '^[A-Z][a-z]{2} [A-Z][a-z]{2} [ 123][0-9] [0-9]{2}:[0-9]{2}:[0-9]{2} [0-9]{4,}$'
+    [[ $(wc -c <"$work/out") == $((24 + 2 * ${#nl})) ]] || fail "no operand: 26 bytes" "$(wc -c <"$work/out") bytes"
+    run -- +
+    check "a single plus: empty line" 0 $'\n' ""
+    run -- ++
+    check "two plus signs: a plus sign" 0 $'+\n' ""
+    run -- "+hello, world"
+    check "text without a conversion" 0 $'hello, world\n' ""
+    run -- "++%%"
+    check "plus then a percent sequence" 0 $'+%\n' ""
+    run -- "++%Y"
+    check_match "two plus signs then %Y" '^\+[0-9]{4}$'
+    rejected "empty operand" ""
+    rejected "blank before the plus" " +%Y"
+    rejected "no plus" "%Y"
+    rejected "-h" -h
+    rejected "--help" --help
+    rejected "/?" "/?"
+    rejected "two operands" +%Y +%m
+    rejected "three operands" + + +
+    rejected "operand then a plain word" +%Y x
+}
+
+group_usage() {
+    rejected "usage text byte for byte" -x
+    local bytes
+    bytes=$(wc -c <"$work/err")
+    [[ $bytes == $((1757 + 40 * (${#nl} - 1))) ]] || fail "usage text size" "$bytes bytes"
+    # The program word stays tstamp under any other name.
+    local other="$work/renamed-tool"
+    [[ $platform == windows ]] && other+=.exe
+    cp "$TSTAMP" "$other"
+    local saved=$TSTAMP
+    TSTAMP=$other
+    rejected "usage text under another name" --help
+    TSTAMP=$saved
+}
+
+group_frozen() {
+    local example=795184889 # 1995-03-14 12:41:29 UTC, a Tuesday
+    run $(frozen $example) TZ=UTC --
+    check "default line" 0 $'Tue Mar 14 12:41:29 1995\n\n' ""
+    run $(frozen $example) TZ=America/New_York --
+    check "default line, New York" 0 $'Tue Mar 14 07:41:29 1995\n\n' ""
+    run $(frozen 794394425) TZ=UTC --
+    check "default line, day padded with a blank" 0 $'Sun Mar  5 09:07:05 1995\n\n' ""
+    run $(frozen 253402300800) TZ=UTC --
+    check "default line, year 10000" 0 $'Sat Jan  1 00:00:00 10000\n\n' ""
+    run $(frozen $example) TZ=UTC -- +%Y-%m-%d
+    check "+%Y-%m-%d" 0 $'1995-03-14\n' ""
+    run $(frozen $example) TZ=UTC -- "++%Y"
+    check "++%Y" 0 $'+1995\n' ""
+    run $(frozen $example) TZ=UTC -- "+%#c|%#x|%c|%x|%X|%p"
+    check "locale forms" 0 $'Tuesday, March 14, 1995, 12:41:29|Tuesday, March 14, 1995|Tue Mar 14 12:41:29 1995|03/14/95|12:41:29|PM\n' ""
+    run $(frozen 794394425) TZ=UTC -- "+%d %#d %#H %#M %e %#e"
+    check "# removes leading zeros" 0 $'05 5 9 7  5 5\n' ""
+    local zone
+    for zone in "UTC UTC" "America/New_York EST" "Asia/Kolkata IST" "Australia/Lord_Howe +1030"; do
+        run $(frozen $example) "TZ=${zone% *}" -- "+%z|%Z|%#Z"
+        check "zone name in ${zone% *}" 0 "${zone#* }|${zone#* }|${zone#* }"$'\n' ""
+    done
+    run $(frozen 1768435200) TZ=Australia/Lord_Howe -- "+%F %T %Z"
+    check "summer time in Lord Howe" 0 $'2026-01-15 11:00:00 +11\n' ""
+    run $(frozen 805000000) TZ=America/New_York -- "+%F %T %Z"
+    check "summer time in New York" 0 $'1995-07-05 23:06:40 EDT\n' ""
+    run $(frozen $example) TZ=UTC -- "+%s"
+    check "%s" 0 $'795184889\n' ""
+}
+
+group_limits() {
+    local x248 x249
+    x248=$(printf 'x%.0s' {1..248})
+    x249=${x248}y
+    run -- "+$x248"
+    check "248 characters print whole" 0 "$x248"$'\n' ""
+    run -- "+$x249"
+    check "249 characters are cut at 248" 0 "$x248"$'\n' ""
+    run -- "+%%${x248:2}%%"
+    check "249 characters from conversions are cut at 248" 0 "%${x248:2}%"$'\n' ""
+    run -- "+$(printf 'ab%.0s' {1..51200})"
+    check "an operand of 100 KB" 0 "$(printf 'ab%.0s' {1..124})"$'\n' ""
+    run -- $'+line one\nline two'
+    check "newline inside FORMAT" 0 $'line one\nline two\n' ""
+    run -- $'+\x01\x02\t\x1b[0m\x7f\x80\xff'
+    check "control and high bytes pass through" 0 $'\x01\x02\t\x1b[0m\x7f\x80\xff\n' ""
+    run -- "+%q|%#q|%k|100%"
+    check "unknown sequences are copied" 0 $'%q|%#q|%k|100%\n' ""
+}
+
+group_write_errors() {
+    env "${base_env[@]}" "${runner[@]}" "$TSTAMP" +ok >/dev/full 2>"$work/err" </dev/null
+    status=$?
+    : >"$work/out"
+    check "standard output full" 1 "" $'tstamp: write error: No space left on device\n'
+    env "${base_env[@]}" "${runner[@]}" "$TSTAMP" +ok >&- 2>"$work/err" </dev/null
+    status=$?
+    check "standard output closed" 1 "" $'tstamp: write error: Bad file descriptor\n'
+    # A pipe whose reader has gone: the default for a broken pipe ends the program by the
+    # signal; with the signal ignored, the failed write is reported.
+    mkfifo "$work/fifo"
+    exec 5<>"$work/fifo" 6>"$work/fifo"
+    exec 5<&-
+    env "${base_env[@]}" "${runner[@]}" "$TSTAMP" +ok >&6 2>"$work/err" </dev/null
+    status=$?
+    check "pipe without a reader" $((128 + 13)) "" ""
+    (
+        trap '' PIPE
+        exec env "${base_env[@]}" "${runner[@]}" "$TSTAMP" +ok >&6 2>"$work/err" </dev/null
+    )
+    status=$?
+    check "pipe without a reader, signal ignored" 1 "" $'tstamp: write error: Broken pipe\n'
+    exec 6>&-
+    # The rejection path keeps status 2 whatever happens to the usage text.
+    env "${base_env[@]}" "${runner[@]}" "$TSTAMP" -x >"$work/out" 2>/dev/full </dev/null
+    status=$?
+    : >"$work/err"
+    check "standard error full on the rejection path" 2 "" ""
+    env "${base_env[@]}" "${runner[@]}" "$TSTAMP" -x >"$work/out" 2>&- </dev/null
+    status=$?
+    check "standard error closed on the rejection path" 2 "" ""
+    env "${base_env[@]}" "${runner[@]}" "$TSTAMP" -x >&- 2>"$work/err" </dev/null
+    status=$?
+    : >"$work/out"
+    check "standard output closed on the rejection path" 2 "" @usage
+}
+
+group_real_clock() {
+    local before after printed
+    before=$EPOCHSECONDS
+    run -- +%s
+    after=$EPOCHSECONDS
+    check_match "%s on the real clock" '^-?[0-9]+$'
+    printed=$(tr -d '\r\n' <"$work/out")
+    if ((printed < before || printed > after)); then
+        fail "real clock" "printed $printed, outside [$before, $after]"
+    else
+        passed=$((passed + 1))
+    fi
+}
+
+group_clock() {
+    local shim=(LD_PRELOAD=$CLOCK_SHIM)
+    run "${shim[@]}" TSTAMP_TEST_CLOCK=trap -- --help
+    check "rejection does not read the clock" 2 "" @usage
+    run "${shim[@]}" TSTAMP_TEST_CLOCK=trap -- +%Y +%m
+    check "two operands do not read the clock" 2 "" @usage
+    run "${shim[@]}" TSTAMP_TEST_CLOCK=fail -- +%Y
+    check "unreadable clock" 1 "" $'tstamp: cannot read the clock: Operation not permitted\n'
+    run "${shim[@]}" TSTAMP_TEST_CLOCK=fail --
+    check "unreadable clock, default line" 1 "" $'tstamp: cannot read the clock: Operation not permitted\n'
+    run "${shim[@]}" TSTAMP_TEST_CLOCK=minus_one TZ=UTC --
+    check "-1 is one second before the Epoch" 0 $'Wed Dec 31 23:59:59 1969\n\n' ""
+    run "${shim[@]}" TSTAMP_TEST_CLOCK=huge TZ=UTC -- +%Y
+    check "no local time" 1 "" $'tstamp: cannot convert the time to local time: Value too large for defined data type\n'
+}
+
+group_binary() {
+    if [[ $platform == windows ]]; then
+        local dump
+        dump=$(i686-w64-mingw32-objdump -p "$TSTAMP")
+        local dlls
+        dlls=$(grep 'DLL Name:' <<<"$dump" | awk '{print $3}' | sort | tr '\n' ' ')
+        [[ $dlls == "KERNEL32.dll msvcrt.dll " ]] && passed=$((passed + 1)) || fail "imports" "$dlls"
+        grep -q 'file format pei-i386' <<<"$dump" && grep -q 'Subsystem.*(Windows CUI)' <<<"$dump" &&
+            passed=$((passed + 1)) || fail "PE32 i386 console program" "$(head -n 3 <<<"$dump")"
+        grep -q 'DYNAMIC_BASE' <<<"$dump" && grep -q 'NX_COMPAT' <<<"$dump" &&
+            passed=$((passed + 1)) || fail "ASLR and NX" "$(grep DllCharacteristics -A 4 <<<"$dump")"
+    elif [[ -z ${TSTAMP_SANITIZED:-} ]]; then
+        local needed
+        needed=$(readelf -d "$TSTAMP" | awk '/NEEDED/ {print $5}' | tr '\n' ' ')
+        [[ $needed == "[libc.so.6] " ]] && passed=$((passed + 1)) || fail "needs only the C library" "$needed"
+    fi
+}
+
+"group_$group"
+printf '%s: %d passed, %d failed\n' "$group" "$passed" "$failed"
+((failed == 0))

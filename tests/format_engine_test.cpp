@@ -1,0 +1,355 @@
+// The conversion engine, row by row: {format, instant, zone, expected}. Every row also runs
+// with text on both sides, so a conversion that eats or leaks a neighbouring byte shows.
+
+#include "format_engine.h"
+#include "test_time.h"
+
+#include <gtest/gtest.h>
+
+#include <climits>
+#include <cstring>
+#include <string>
+#include <vector>
+
+namespace {
+
+struct row {
+    const char *format;
+    civil when;
+    const char *zone;
+    const char *expected;
+    int isdst = 0;
+};
+
+constexpr civil example{1995, 3, 14, 12, 41, 29}; // a Tuesday
+constexpr civil fifth{1995, 3, 5, 9, 7, 5};       // a Sunday
+constexpr civil midnight{2026, 12, 8, 0, 0, 0};
+constexpr civil noon{2026, 12, 8, 12, 0, 0};
+
+std::string expand(const std::string &format, const std::tm &t, long long seconds, const char *zone) {
+    char out[1024];
+    const format_result r = format_time(out, sizeof out, format.c_str(), t, seconds, zone);
+    EXPECT_TRUE(r.fitted) << format;
+    EXPECT_EQ(r.length, std::strlen(out)) << format;
+    return std::string(out, r.length);
+}
+
+void check_rows(const std::vector<row> &rows) {
+    for (const row &r : rows) {
+        const std::tm t = make_tm(r.when, r.isdst);
+        const long long seconds = epoch_seconds(r.when);
+        EXPECT_EQ(expand(r.format, t, seconds, r.zone), r.expected) << "format " << r.format;
+        EXPECT_EQ(expand(std::string("<") + r.format + ">", t, seconds, r.zone),
+                  std::string("<") + r.expected + ">")
+            << "format " << r.format << " inside text";
+    }
+}
+
+TEST(format_engine, listed_sequences) {
+    check_rows({
+        {"%a", example, "EST", "Tue"},
+        {"%A", example, "EST", "Tuesday"},
+        {"%b", example, "EST", "Mar"},
+        {"%B", example, "EST", "March"},
+        {"%c", example, "EST", "Tue Mar 14 12:41:29 1995"},
+        {"%c", fifth, "EST", "Sun Mar  5 09:07:05 1995"},
+        {"%d", example, "EST", "14"},
+        {"%d", fifth, "EST", "05"},
+        {"%H", fifth, "EST", "09"},
+        {"%I", example, "EST", "12"},
+        {"%j", example, "EST", "073"},
+        {"%m", example, "EST", "03"},
+        {"%M", fifth, "EST", "07"},
+        {"%p", example, "EST", "PM"},
+        {"%S", fifth, "EST", "05"},
+        {"%U", example, "EST", "11"},
+        {"%w", example, "EST", "2"},
+        {"%W", example, "EST", "11"},
+        {"%x", example, "EST", "03/14/95"},
+        {"%X", example, "EST", "12:41:29"},
+        {"%y", example, "EST", "95"},
+        {"%Y", example, "EST", "1995"},
+        {"%z", example, "EST", "EST"},
+        {"%Z", example, "EST", "EST"},
+        {"%%", example, "EST", "%"},
+        {"%Y-%m-%d", example, "EST", "1995-03-14"},
+    });
+}
+
+TEST(format_engine, alt_flag_on_listed_sequences) {
+    check_rows({
+        // "#" is ignored on these.
+        {"%#a", example, "EST", "Tue"},
+        {"%#A", example, "EST", "Tuesday"},
+        {"%#b", example, "EST", "Mar"},
+        {"%#B", example, "EST", "March"},
+        {"%#p", fifth, "EST", "AM"},
+        {"%#X", fifth, "EST", "09:07:05"},
+        {"%#z", example, "IST", "IST"},
+        {"%#Z", example, "IST", "IST"},
+        {"%#%", example, "EST", "%"},
+        // The long forms.
+        {"%#c", example, "EST", "Tuesday, March 14, 1995, 12:41:29"},
+        {"%#c", fifth, "EST", "Sunday, March 5, 1995, 09:07:05"},
+        {"%#x", example, "EST", "Tuesday, March 14, 1995"},
+        {"%#x", fifth, "EST", "Sunday, March 5, 1995"},
+        // Leading zeros removed.
+        {"%#d", fifth, "EST", "5"},
+        {"%#H", fifth, "EST", "9"},
+        {"%#I", fifth, "EST", "9"},
+        {"%#j", fifth, "EST", "64"},
+        {"%#j", {1995, 1, 5, 0, 0, 0}, "EST", "5"},
+        {"%#m", fifth, "EST", "3"},
+        {"%#M", fifth, "EST", "7"},
+        {"%#S", fifth, "EST", "5"},
+        {"%#U", {1995, 1, 10, 0, 0, 0}, "EST", "2"},
+        {"%#w", fifth, "EST", "0"},
+        {"%#W", fifth, "EST", "9"},
+        {"%#y", {2005, 6, 1, 0, 0, 0}, "EST", "5"},
+        {"%#Y", example, "EST", "1995"},
+        {"%#d", example, "EST", "14"},
+        // A value of all zeros keeps one zero.
+        {"%#H:%#M:%#S", midnight, "UTC", "0:0:0"},
+        {"%#y", {2000, 1, 1, 0, 0, 0}, "UTC", "0"},
+        {"%#U %#W", {2026, 1, 1, 0, 0, 0}, "UTC", "0 0"},
+    });
+}
+
+TEST(format_engine, twelve_hour_clock) {
+    check_rows({
+        {"%I %p", midnight, "UTC", "12 AM"},
+        {"%I %p", {2026, 12, 8, 0, 59, 59}, "UTC", "12 AM"},
+        {"%I %p", {2026, 12, 8, 1, 0, 0}, "UTC", "01 AM"},
+        {"%I %p", {2026, 12, 8, 11, 59, 59}, "UTC", "11 AM"},
+        {"%I %p", noon, "UTC", "12 PM"},
+        {"%I %p", {2026, 12, 8, 13, 0, 0}, "UTC", "01 PM"},
+        {"%I %p", {2026, 12, 8, 23, 59, 59}, "UTC", "11 PM"},
+        {"%r", {2026, 12, 8, 23, 5, 9}, "UTC", "11:05:09 PM"},
+        {"%#r", {2026, 12, 8, 23, 5, 9}, "UTC", "11:5:9 PM"},
+        {"%#I", midnight, "UTC", "12"},
+    });
+}
+
+TEST(format_engine, extra_sequences) {
+    check_rows({
+        {"%C", example, "EST", "19"},
+        {"%D", example, "EST", "03/14/95"},
+        {"%e", example, "EST", "14"},
+        {"%e", fifth, "EST", " 5"},
+        {"%F", example, "EST", "1995-03-14"},
+        {"%g %G %V", example, "EST", "95 1995 11"},
+        {"%h", example, "EST", "Mar"},
+        {"a%nb", example, "EST", "a\nb"},
+        {"%R", fifth, "EST", "09:07"},
+        {"%s", example, "EST", "795184889"},
+        {"%s", {1969, 12, 31, 23, 59, 59}, "UTC", "-1"},
+        {"%s", {1901, 12, 13, 20, 45, 52}, "UTC", "-2147483648"},
+        {"a%tb", example, "EST", "a\tb"},
+        {"%T", fifth, "EST", "09:07:05"},
+        {"%u", example, "EST", "2"},
+        {"%u", fifth, "EST", "7"},
+        // "#" on the extras: numbers lose their padding, composites pass it to their fields.
+        {"%#C", {2005, 1, 1, 0, 0, 0}, "EST", "20"},
+        {"%#C", {999, 1, 1, 0, 0, 0}, "EST", "9"},
+        {"%#e", fifth, "EST", "5"},
+        {"%#D", fifth, "EST", "3/5/95"},
+        {"%#F", fifth, "EST", "1995-3-5"},
+        {"%#R", fifth, "EST", "9:7"},
+        {"%#T", fifth, "EST", "9:7:5"},
+        {"%#V %#g", {2005, 1, 5, 0, 0, 0}, "EST", "1 5"},
+        {"%#G %#u %#s %#h", fifth, "EST", "1995 7 794394425 Mar"},
+        {"%#n%#t", fifth, "EST", "\n\t"},
+    });
+}
+
+TEST(format_engine, e_and_o_modifiers_change_nothing) {
+    check_rows({
+        {"%Ec|%EC|%Ex|%EX|%Ey|%EY", example, "EST", "Tue Mar 14 12:41:29 1995|19|03/14/95|12:41:29|95|1995"},
+        {"%Od|%Oe|%OH|%OI|%Om|%OM|%OS", fifth, "EST", "05| 5|09|09|03|07|05"},
+        {"%Ou|%OU|%OV|%Ow|%OW|%Oy", fifth, "EST", "7|10|09|0|09|95"},
+        {"%#Od %#OH %#Ey", fifth, "EST", "5 9 95"},
+        // Where C99 does not allow them the sequence is not ours and stays as typed.
+        {"%Ea %Od %OY %Ez %E%", fifth, "EST", "%Ea 05 %OY %Ez %E%"},
+    });
+}
+
+TEST(format_engine, unknown_sequences_are_copied_as_typed) {
+    check_rows({
+        {"%q", example, "EST", "%q"},
+        {"%#q", example, "EST", "%#q"},
+        {"%k %l %P %+ %5Y %-d %_d %^a", example, "EST", "%k %l %P %+ %5Y %-d %_d %^a"},
+        {"%##d", example, "EST", "%##d"},
+        {"100%", example, "EST", "100%"},
+        {"100%#", example, "EST", "100%#"},
+        {"%E", example, "EST", "%E"},
+        {"%#O", example, "EST", "%#O"},
+        {"%\x01%\xff", example, "EST", "%\x01%\xff"},
+    });
+}
+
+TEST(format_engine, literal_text_passes_through) {
+    check_rows({
+        {"", example, "EST", ""},
+        {"plain text", example, "EST", "plain text"},
+        {"+%Y", example, "EST", "+1995"},
+        {"tab\there\nnewline \x01\x1f\x7f\x80\xfe\xff", example, "EST",
+         "tab\there\nnewline \x01\x1f\x7f\x80\xfe\xff"},
+    });
+}
+
+TEST(format_engine, zone_names) {
+    check_rows({
+        {"%z %Z", example, "UTC", "UTC UTC"},
+        {"%Z", {2026, 1, 15, 12, 0, 0}, "EST", "EST"},
+        {"%Z", {2026, 7, 15, 12, 0, 0}, "EDT", "EDT", 1},
+        {"%Z", example, "IST", "IST"},
+        {"%Z", example, "+1030", "+1030"},
+        {"%Z", {2026, 12, 8, 12, 0, 0}, "+11", "+11", 1},
+        // Unknown zone: no characters.
+        {"[%Z]", example, "EST", "[]", -1},
+        {"[%z]", example, nullptr, "[]"},
+        {"[%Z]", example, "", "[]"},
+    });
+}
+
+TEST(format_engine, iso_and_calendar_weeks_at_year_ends) {
+    // %Y-%m-%d %a | %G %g %V %U %W
+    const char *format = "%Y-%m-%d %a|%G %g %V %U %W";
+    check_rows({
+        {format, {1996, 12, 29, 12, 0, 0}, "UTC", "1996-12-29 Sun|1996 96 52 52 52"},
+        {format, {1996, 12, 30, 12, 0, 0}, "UTC", "1996-12-30 Mon|1997 97 01 52 53"},
+        {format, {1998, 1, 4, 12, 0, 0}, "UTC", "1998-01-04 Sun|1998 98 01 01 00"},
+        {format, {2002, 12, 29, 12, 0, 0}, "UTC", "2002-12-29 Sun|2002 02 52 52 51"},
+        {format, {2007, 12, 31, 12, 0, 0}, "UTC", "2007-12-31 Mon|2008 08 01 52 53"},
+        {format, {2008, 12, 29, 12, 0, 0}, "UTC", "2008-12-29 Mon|2009 09 01 52 52"},
+        {format, {2009, 12, 31, 12, 0, 0}, "UTC", "2009-12-31 Thu|2009 09 53 52 52"},
+        {format, {2010, 1, 3, 12, 0, 0}, "UTC", "2010-01-03 Sun|2009 09 53 01 00"},
+        {format, {2010, 1, 4, 12, 0, 0}, "UTC", "2010-01-04 Mon|2010 10 01 01 01"},
+        {format, {2020, 12, 31, 12, 0, 0}, "UTC", "2020-12-31 Thu|2020 20 53 52 52"},
+        {format, {2021, 1, 1, 12, 0, 0}, "UTC", "2021-01-01 Fri|2020 20 53 00 00"},
+        {format, {2025, 12, 29, 12, 0, 0}, "UTC", "2025-12-29 Mon|2026 26 01 52 52"},
+        {format, {2026, 1, 4, 12, 0, 0}, "UTC", "2026-01-04 Sun|2026 26 01 01 00"},
+    });
+}
+
+TEST(format_engine, leap_years) {
+    check_rows({
+        {"%a %F %j", {2024, 2, 29, 0, 0, 0}, "UTC", "Thu 2024-02-29 060"},
+        {"%j", {2024, 12, 31, 0, 0, 0}, "UTC", "366"},
+        {"%j", {2000, 12, 31, 0, 0, 0}, "UTC", "366"},
+        {"%j", {1900, 12, 31, 0, 0, 0}, "UTC", "365"},
+        {"%j %G-%V", {2004, 12, 31, 0, 0, 0}, "UTC", "366 2004-53"},
+    });
+}
+
+TEST(format_engine, any_year) {
+    check_rows({
+        {"%Y %C %y %c", {999, 7, 1, 0, 0, 0}, "UTC", "999 09 99 Mon Jul  1 00:00:00 999"},
+        {"%Y %C %y", {1000, 1, 1, 0, 0, 0}, "UTC", "1000 10 00"},
+        {"%Y %C %y %x", {9999, 12, 31, 23, 59, 59}, "UTC", "9999 99 99 12/31/99"},
+        {"%c", {10000, 1, 1, 0, 0, 0}, "UTC", "Sat Jan  1 00:00:00 10000"},
+        {"%Y %C %y %G %g %V", {10000, 1, 1, 0, 0, 0}, "UTC", "10000 100 00 9999 99 52"},
+        {"%Y %C %y %F", {2026, 12, 8, 0, 0, 0}, "UTC", "2026 20 26 2026-12-08"},
+        {"%Y %C %y", {-1, 6, 1, 0, 0, 0}, "UTC", "-1 -01 99"},
+        {"%Y %C %y %#C", {-12345, 6, 1, 0, 0, 0}, "UTC", "-12345 -124 55 -124"},
+    });
+}
+
+// Fields that only a test or a fuzzer hands in: nothing indexes outside a table.
+TEST(format_engine, fields_out_of_range_render_as_question_marks) {
+    struct bad_field {
+        int std::tm::*field;
+        int value;
+        const char *format;
+        const char *expected;
+    };
+    const bad_field cases[] = {
+        {&std::tm::tm_mon, 12, "%b %B %m %h", "? ? ? ?"},
+        {&std::tm::tm_mon, -1, "%b|%B|%m", "?|?|?"},
+        {&std::tm::tm_wday, 7, "%a %A %u %w %U %W %V %G %g", "? ? ? ? ? ? ? ? ?"},
+        {&std::tm::tm_wday, INT_MIN, "%a", "?"},
+        {&std::tm::tm_yday, 366, "%j %U %W %V", "? ? ? ?"},
+        {&std::tm::tm_yday, -1, "%j", "?"},
+        {&std::tm::tm_mday, 0, "%d %e", "? ?"},
+        {&std::tm::tm_mday, 32, "%#d", "?"},
+        {&std::tm::tm_hour, 24, "%H %I %p", "? ? ?"},
+        {&std::tm::tm_hour, -1, "%r", "?:41:29 ?"},
+        {&std::tm::tm_min, 60, "%M", "?"},
+        {&std::tm::tm_sec, 61, "%S", "?"},
+        {&std::tm::tm_sec, 60, "%S", "60"}, // a leap second is in range
+        {&std::tm::tm_year, INT_MAX, "%Y %y", "2147485547 47"},
+        {&std::tm::tm_year, INT_MIN, "%Y %C", "-2147481748 -21474818"},
+        {&std::tm::tm_mon, 99, "%c", "Tue ? 14 12:41:29 1995"},
+    };
+    for (const bad_field &c : cases) {
+        std::tm t = make_tm(example);
+        t.*c.field = c.value;
+        EXPECT_EQ(expand(c.format, t, 0, "EST"), c.expected) << c.format << " with value " << c.value;
+    }
+}
+
+// The capacity contract: never past the capacity, always NUL-terminated, the cut reported.
+TEST(format_engine, capacity) {
+    struct limit_case {
+        const char *format;
+        std::size_t capacity;
+        const char *expected;
+        bool fitted;
+    };
+    const limit_case cases[] = {
+        {"abc", 4, "abc", true},
+        {"abcd", 4, "abc", false},
+        {"%B", 4, "Mar", false},     // cut inside a name
+        {"%Y", 3, "19", false},      // cut inside a number
+        {"x%c", 6, "xTue ", false},  // cut inside a composite
+        {"%Z", 4, "", true},         // isdst < 0 below: nothing to write
+        {"abc", 1, "", false},
+        {"", 1, "", true},
+    };
+    std::tm t = make_tm(example);
+    for (const limit_case &c : cases) {
+        t.tm_isdst = std::strcmp(c.format, "%Z") == 0 ? -1 : 0;
+        char out[16];
+        std::memset(out, 0x55, sizeof out);
+        const format_result r = format_time(out, c.capacity, c.format, t, 0, "EST");
+        EXPECT_STREQ(out, c.expected) << c.format << " in " << c.capacity;
+        EXPECT_EQ(r.length, std::strlen(c.expected)) << c.format;
+        EXPECT_EQ(r.fitted, c.fitted) << c.format << " in " << c.capacity;
+        for (std::size_t i = c.capacity; i < sizeof out; ++i) {
+            ASSERT_EQ(out[i], 0x55) << c.format << ": byte " << i << " written past the capacity";
+        }
+    }
+}
+
+TEST(format_engine, capacity_zero_writes_nothing) {
+    const std::tm t = make_tm(example);
+    char guard = 0x55;
+    EXPECT_FALSE(format_time(&guard, 0, "x", t, 0, "EST").fitted);
+    EXPECT_TRUE(format_time(&guard, 0, "", t, 0, "EST").fitted);
+    EXPECT_TRUE(format_time(nullptr, 0, "", t, 0, "").fitted);
+    EXPECT_EQ(guard, 0x55);
+}
+
+TEST(format_engine, line_limit_of_248) {
+    const std::tm t = make_tm(example);
+    char out[250];
+    const std::string exact(248, 'x');
+    format_result r = format_time(out, 249, exact.c_str(), t, 0, "EST");
+    EXPECT_TRUE(r.fitted);
+    EXPECT_EQ(r.length, 248U);
+    const std::string over = exact + "y";
+    r = format_time(out, 249, over.c_str(), t, 0, "EST");
+    EXPECT_FALSE(r.fitted);
+    EXPECT_EQ(std::string(out), exact);
+    // A long format of conversions is cut at 248 bytes as well.
+    std::string many;
+    for (int i = 0; i < 20000; ++i) {
+        many += "%A ";
+    }
+    r = format_time(out, 249, many.c_str(), t, 0, "EST");
+    EXPECT_FALSE(r.fitted);
+    EXPECT_EQ(r.length, 248U);
+    EXPECT_EQ(std::string(out, 8), "Tuesday ");
+}
+
+} // namespace
