@@ -42,12 +42,32 @@ struct zone_row {
 };
 
 #if defined(_WIN32)
-// The Windows runtime knows only zones of the form STD offset [DST].
+// The Windows runtime knows only zones of the form STD offset [DST], and its 64-bit clock
+// covers 1970 to the year 3000.
 const zone_row zone_rows[] = {
-    {"UTC0", example, "%F %T %Z", "1995-03-14 12:41:29 UTC"},
-    {"EST5EDT", example, "%F %T %Z %z", "1995-03-14 07:41:29 EST EST"},
-    {"EST5EDT", summer, "%F %T %Z", "1995-07-05 23:06:40 EDT"},
+    {"UTC0", example, "%F %T", "1995-03-14 12:41:29"},
+    {"EST5EDT", example, "%F %T", "1995-03-14 07:41:29"},
+    {"EST5EDT", summer, "%F %T", "1995-07-05 23:06:40"},
+    {"UTC0", 2147483648, "%c", "Tue Jan 19 03:14:08 2038"},
+    {"UTC0", 32503680000, "%c", "Wed Jan  1 00:00:00 3000"},
 };
+
+// The zone name is the runtime's own, for standard and for daylight-saving time alike.
+TEST(date_render, zone_name_comes_from_the_runtime) {
+    const std::string winter_names = render("EST5EDT", example, "%Z|%z");
+    EXPECT_EQ(winter_names, std::string(_tzname[0]) + "|" + _tzname[0]);
+    const std::string summer_name = render("EST5EDT", summer, "%Z");
+    EXPECT_EQ(summer_name, _tzname[1]);
+    EXPECT_STRNE(_tzname[0], _tzname[1]);
+}
+
+TEST(date_render, outside_the_runtime_clock_there_is_no_local_time) {
+    set_zone("UTC0");
+    char line_buffer[line_buffer_size] = "untouched";
+    EXPECT_FALSE(render_format(-1, "%Y", line_buffer));
+    EXPECT_FALSE(render_format(32536850400, "%Y", line_buffer));
+    EXPECT_STREQ(line_buffer, "untouched");
+}
 #else
 const zone_row zone_rows[] = {
     {"UTC", example, "%F %T %Z", "1995-03-14 12:41:29 UTC"},

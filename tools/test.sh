@@ -23,6 +23,7 @@ step() { # step NAME COMMAND...
 
 step "release: build and test" cmake --workflow --preset release
 step "debug: build and test" cmake --workflow --preset debug
+step "windows-x86: build, and test under Wine" cmake --workflow --preset windows-x86
 
 # Information, not a gate: start-up cost against the least C program (see bench/).
 bash bench/startup_ratio.sh build/release/tstamp build/release/bench/startup_min || true
