@@ -14,6 +14,11 @@ if(TSTAMP_SANITIZE)
     target_link_options(tstamp_flags INTERFACE -fsanitize=address,undefined -fno-sanitize-recover=all)
 endif()
 
+if(TSTAMP_FUZZ)
+    # Coverage for libFuzzer in everything the fuzz target links.
+    target_compile_options(tstamp_flags INTERFACE -fsanitize=fuzzer-no-link)
+endif()
+
 if(NOT WIN32)
     # As Debian builds its packages: fortified calls, stack protector and clash protection,
     # control-flow protection, PIE, full RELRO with immediate binding. The Windows build

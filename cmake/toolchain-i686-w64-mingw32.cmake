@@ -21,7 +21,10 @@ set(CMAKE_EXE_LINKER_FLAGS_INIT "-static")
 # ctest runs the cross-built programs through Wine. Its errors stay visible (a missing DLL
 # shows only there); left out are its notes and the two complaints of a machine without a
 # display, which would otherwise land on the standard error of the program under test.
-set(CMAKE_CROSSCOMPILING_EMULATOR env WINEDEBUG=fixme-all,err-winediag,err-systray wine)
+# The Wine prefix is the build's own, made by the first test (tests/CMakeLists.txt).
+set(TSTAMP_WINEPREFIX ${CMAKE_BINARY_DIR}/wineprefix)
+set(CMAKE_CROSSCOMPILING_EMULATOR
+    env WINEPREFIX=${TSTAMP_WINEPREFIX} WINEDEBUG=fixme-all,err-winediag,err-systray wine)
 
 # GoogleTest is built from Debian's googletest sources for this target.
 set(TSTAMP_GOOGLETEST_SOURCE /usr/src/googletest CACHE PATH "GoogleTest sources")

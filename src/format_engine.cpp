@@ -1,6 +1,5 @@
 #include "format_engine.h"
 
-
 namespace {
 
 // C locale names. The abbreviations are the first three letters of these. Fixed-width
@@ -8,9 +7,9 @@ namespace {
 constexpr std::size_t name_width = 10;
 constexpr char weekday_names[7][name_width] = {"Sunday",   "Monday", "Tuesday", "Wednesday",
                                                "Thursday", "Friday", "Saturday"};
-constexpr char month_names[12][name_width] = {"January", "February", "March",     "April",
-                                              "May",     "June",     "July",      "August",
-                                              "September", "October", "November", "December"};
+constexpr char month_names[12][name_width] = {"January",   "February", "March",    "April",
+                                              "May",       "June",     "July",     "August",
+                                              "September", "October",  "November", "December"};
 constexpr std::size_t abbreviation_length = 3;
 
 // The engine's own, so the program imports no more from the C library than it must:
@@ -41,13 +40,14 @@ struct sink {
 // may alias the sink itself, which would otherwise reload its fields at every byte.
 void put_text(sink &s, const char *text, std::size_t n) noexcept {
     const std::size_t free_bytes = s.room - s.length;
-    const std::size_t fit = n < free_bytes ? n : free_bytes;
+    const bool fits = n <= free_bytes;
+    const std::size_t count = fits ? n : free_bytes;
     char *out = s.data + s.length;
-    for (std::size_t i = 0; i < fit; ++i) {
+    for (std::size_t i = 0; i < count; ++i) {
         out[i] = text[i];
     }
-    s.length += fit;
-    if (fit < n) {
+    s.length += count;
+    if (!fits) {
         s.overflow = true;
     }
 }
@@ -60,7 +60,9 @@ void put_char(sink &s, char c) noexcept {
     }
 }
 
-void put_unknown_field(sink &s) noexcept { put_char(s, '?'); }
+void put_unknown_field(sink &s) noexcept {
+    put_char(s, '?');
+}
 
 // Decimal `value`, any size: a minus sign when negative, then the magnitude padded with
 // `pad` to `width` digits. `strip` (the "#" flag) drops the padding; zero still prints "0".
@@ -99,9 +101,10 @@ void put_any_number(sink &s, long long value, std::size_t width, char pad, bool 
 }
 
 // "00" to "99", two bytes a number.
-constexpr char digit_pairs[] = "00010203040506070809101112131415161718192021222324252627282930313233343536373839"
-                               "40414243444546474849505152535455565758596061626364656667686970717273747576777879"
-                               "8081828384858687888990919293949596979899";
+constexpr char digit_pairs[] =
+    "00010203040506070809101112131415161718192021222324252627282930313233343536373839"
+    "40414243444546474849505152535455565758596061626364656667686970717273747576777879"
+    "8081828384858687888990919293949596979899";
 
 // As put_any_number; the common cases, a field below 100 in at most two positions and a
 // year of four digits, go straight to the buffer.
@@ -154,11 +157,17 @@ void put_name(sink &s, const char (&names)[count][name_width], int index, bool a
     put_text(s, name, abbreviated ? abbreviation_length : text_length(name));
 }
 
-bool is_leap(long long year) noexcept { return year % 4 == 0 && (year % 100 != 0 || year % 400 == 0); }
+bool is_leap(long long year) noexcept {
+    return year % 4 == 0 && (year % 100 != 0 || year % 400 == 0);
+}
 
 // Floor division and modulo by 100, so that %C and %y of a negative year still rebuild it.
-long long century_of(long long year) noexcept { return year / 100 - (year % 100 < 0 ? 1 : 0); }
-long long year_in_century(long long year) noexcept { return (year % 100 + 100) % 100; }
+long long century_of(long long year) noexcept {
+    return year / 100 - (year % 100 < 0 ? 1 : 0);
+}
+long long year_in_century(long long year) noexcept {
+    return (year % 100 + 100) % 100;
+}
 
 // Days from the Monday that starts ISO week 1 (the week holding the year's first Thursday)
 // to day `yday` of the year, negative before it.
@@ -190,7 +199,9 @@ iso_week iso_week_of(long long year, int yday, int wday) noexcept {
     return {year, days / 7 + 1};
 }
 
-long long full_year(const std::tm &t) noexcept { return static_cast<long long>(t.tm_year) + 1900; }
+long long full_year(const std::tm &t) noexcept {
+    return static_cast<long long>(t.tm_year) + 1900;
+}
 
 // The week numbers read both the day of the year and the weekday.
 bool week_fields_valid(const std::tm &t) noexcept {
@@ -212,15 +223,31 @@ bool modifier_allows(char modifier, char conversion) noexcept {
         return true;
     case 'E':
         switch (conversion) {
-        case 'c': case 'C': case 'x': case 'X': case 'y': case 'Y':
+        case 'c':
+        case 'C':
+        case 'x':
+        case 'X':
+        case 'y':
+        case 'Y':
             return true;
         default:
             return false;
         }
     default: // 'O'
         switch (conversion) {
-        case 'd': case 'e': case 'H': case 'I': case 'm': case 'M': case 'S':
-        case 'u': case 'U': case 'V': case 'w': case 'W': case 'y':
+        case 'd':
+        case 'e':
+        case 'H':
+        case 'I':
+        case 'm':
+        case 'M':
+        case 'S':
+        case 'u':
+        case 'U':
+        case 'V':
+        case 'w':
+        case 'W':
+        case 'y':
             return true;
         default:
             return false;
@@ -283,10 +310,10 @@ bool render_conversion(sink &s, char conversion, bool alt, const instant &in) no
         put_field(s, t.tm_hour, 0, 23, t.tm_hour % 12 == 0 ? 12 : t.tm_hour % 12, 2, alt);
         break;
     case 'j':
-        put_field(s, t.tm_yday, 0, 365, t.tm_yday + 1, 3, alt);
+        put_field(s, t.tm_yday, 0, 365, t.tm_yday + 1LL, 3, alt); // no overflow before the check
         break;
     case 'm':
-        put_field(s, t.tm_mon, 0, 11, t.tm_mon + 1, 2, alt);
+        put_field(s, t.tm_mon, 0, 11, t.tm_mon + 1LL, 2, alt); // no overflow before the check
         break;
     case 'M':
         put_field(s, t.tm_min, 0, 59, t.tm_min, 2, alt);

@@ -57,7 +57,8 @@ int main(int argc, char **argv) {
         return report_failure("cannot read the clock");
     }
     char line_buffer[line_buffer_size];
-    const bool rendered = argc == 2 ? render_format(now, argv[1] + 1, line_buffer) : render_default(now, line_buffer);
+    const bool rendered =
+        argc == 2 ? render_format(now, argv[1] + 1, line_buffer) : render_default(now, line_buffer);
     if (!rendered) {
         return report_failure("cannot convert the time to local time");
     }

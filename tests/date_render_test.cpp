@@ -22,14 +22,15 @@ void set_zone(const char *tz) {
 #endif
 }
 
-constexpr std::time_t example = 795184889; // 1995-03-14 12:41:29 UTC, a Tuesday
-constexpr std::time_t summer = 805000000;  // 1995-07-06 03:06:40 UTC
+constexpr std::time_t example = 795184889;          // 1995-03-14 12:41:29 UTC, a Tuesday
+constexpr std::time_t summer = 805000000;           // 1995-07-06 03:06:40 UTC
 constexpr std::time_t southern_summer = 1768435200; // 2026-01-15 00:00:00 UTC
 
 std::string render(const char *tz, std::time_t now, const char *format) {
     set_zone(tz);
     char line_buffer[line_buffer_size];
-    const bool ok = format == nullptr ? render_default(now, line_buffer) : render_format(now, format, line_buffer);
+    const bool ok =
+        format == nullptr ? render_default(now, line_buffer) : render_format(now, format, line_buffer);
     EXPECT_TRUE(ok) << tz << " " << now;
     return ok ? std::string(line_buffer) : std::string();
 }

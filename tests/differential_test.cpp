@@ -21,14 +21,14 @@
 namespace {
 
 const char *const shared_sequences[] = {
-    "%a", "%A", "%b", "%B", "%c", "%C", "%d", "%D", "%e", "%F", "%g", "%G", "%h", "%H",
-    "%I", "%j", "%m", "%M", "%n", "%p", "%r", "%R", "%s", "%S", "%t", "%T", "%u", "%U",
-    "%V", "%w", "%W", "%x", "%X", "%y", "%Y", "%Z", "%%", "%Ec", "%EC", "%Ex", "%EX",
-    "%Ey", "%EY", "%Od", "%Oe", "%OH", "%OI", "%Om", "%OM", "%OS", "%Ou", "%OU", "%OV",
-    "%Ow", "%OW", "%Oy",
+    "%a",  "%A",  "%b",  "%B",  "%c",  "%C",  "%d",  "%D",  "%e",  "%F",  "%g",  "%G",  "%h",  "%H",
+    "%I",  "%j",  "%m",  "%M",  "%n",  "%p",  "%r",  "%R",  "%s",  "%S",  "%t",  "%T",  "%u",  "%U",
+    "%V",  "%w",  "%W",  "%x",  "%X",  "%y",  "%Y",  "%Z",  "%%",  "%Ec", "%EC", "%Ex", "%EX", "%Ey",
+    "%EY", "%Od", "%Oe", "%OH", "%OI", "%Om", "%OM", "%OS", "%Ou", "%OU", "%OV", "%Ow", "%OW", "%Oy",
 };
 
-const char *const zones[] = {"UTC", "America/New_York", "Asia/Kolkata", "Australia/Lord_Howe", "Europe/London"};
+const char *const zones[] = {"UTC", "America/New_York", "Asia/Kolkata", "Australia/Lord_Howe",
+                             "Europe/London"};
 
 TEST(differential, engine_matches_glibc_on_shared_sequences) {
     std::uint64_t state = 0x9e3779b97f4a7c15ULL;

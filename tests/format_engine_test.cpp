@@ -280,6 +280,10 @@ TEST(format_engine, fields_out_of_range_render_as_question_marks) {
         {&std::tm::tm_year, INT_MAX, "%Y %y", "2147485547 47"},
         {&std::tm::tm_year, INT_MIN, "%Y %C", "-2147481748 -21474818"},
         {&std::tm::tm_mon, 99, "%c", "Tue ? 14 12:41:29 1995"},
+        // Found by the fuzzer: the month and the day of the year were printed as the field
+        // plus one, computed before the range check, which overflowed at INT_MAX.
+        {&std::tm::tm_mon, INT_MAX, "%m", "?"},
+        {&std::tm::tm_yday, INT_MAX, "%j", "?"},
     };
     for (const bad_field &c : cases) {
         std::tm t = make_tm(example);
@@ -297,14 +301,11 @@ TEST(format_engine, capacity) {
         bool fitted;
     };
     const limit_case cases[] = {
-        {"abc", 4, "abc", true},
-        {"abcd", 4, "abc", false},
-        {"%B", 4, "Mar", false},     // cut inside a name
-        {"%Y", 3, "19", false},      // cut inside a number
-        {"x%c", 6, "xTue ", false},  // cut inside a composite
-        {"%Z", 4, "", true},         // isdst < 0 below: nothing to write
-        {"abc", 1, "", false},
-        {"", 1, "", true},
+        {"abc", 4, "abc", true},    {"abcd", 4, "abc", false}, {"%B", 4, "Mar", false}, // cut inside a name
+        {"%Y", 3, "19", false},                                                         // cut inside a number
+        {"x%c", 6, "xTue ", false}, // cut inside a composite
+        {"%Z", 4, "", true},        // isdst < 0 below: nothing to write
+        {"abc", 1, "", false},      {"", 1, "", true},
     };
     std::tm t = make_tm(example);
     for (const limit_case &c : cases) {

@@ -23,7 +23,12 @@ step() { # step NAME COMMAND...
 
 step "release: build and test" cmake --workflow --preset release
 step "debug: build and test" cmake --workflow --preset debug
+step "asan: build and test under AddressSanitizer and UBSan" cmake --workflow --preset asan
+step "fuzz: build, replay the corpus" cmake --workflow --preset fuzz
+step "fuzz: 60 seconds of libFuzzer" tools/fuzz.sh 60
 step "windows-x86: build, and test under Wine" cmake --workflow --preset windows-x86
+step "hardening of the release binary" tools/check-hardening.sh build/release
+step "layout and static analysis" tools/lint.sh
 
 # Information, not a gate: start-up cost against the least C program (see bench/).
 bash bench/startup_ratio.sh build/release/tstamp build/release/bench/startup_min || true

@@ -271,6 +271,67 @@ group_clock() {
     check "no local time" 1 "" $'tstamp: cannot convert the time to local time: Value too large for defined data type\n'
 }
 
+group_hostile() {
+    # Every byte value as the whole of FORMAT comes back unchanged ("%" alone is not a
+    # sequence and is copied), and as a bare operand is rejected unless it is the plus sign.
+    local byte char bad=0
+    for byte in $(seq 1 255); do
+        printf -v char '%b' "\\x$(printf %02x "$byte")"
+        run -- "+$char"
+        if [[ $status != 0 || -s $work/err ]] || ! cmp -s "$work/out" <(printf '%s\n' "$char"); then
+            fail "byte $byte as FORMAT" "status $status"
+            bad=1
+        fi
+        run -- "$char"
+        if [[ $char == + ]]; then
+            [[ $status == 0 ]] || { fail "byte $byte as an operand" "status $status"; bad=1; }
+        elif [[ $status != 2 || -s $work/out ]] || ! cmp -s "$work/err" "$work/usage"; then
+            fail "byte $byte as an operand" "status $status"
+            bad=1
+        fi
+    done
+    ((bad == 0)) && passed=$((passed + 1))
+    run -- "+$(printf '%%Y%.0s' $(seq 51200))"
+    [[ $status == 0 && $(wc -c <"$work/out") == 249 ]] && passed=$((passed + 1)) ||
+        fail "100 KB of conversions" "status $status, $(wc -c <"$work/out") bytes"
+
+    # Whatever TZ holds, the program prints a line: the zone is the C library's business.
+    local example=795184889 long_tz
+    long_tz=$(printf 'A%.0s' $(seq 5000))
+    run $(frozen $example) TZ= -- "+%F %T [%Z]"
+    check "TZ empty" 0 $'1995-03-14 12:41:29 [UTC]\n' ""
+    run $(frozen $example) TZ='!!garbage!!' -- "+%F %T [%Z]"
+    check "TZ garbage" 0 $'1995-03-14 12:41:29 []\n' ""
+    run $(frozen $example) TZ="$long_tz" -- "+%F %T [%Z]"
+    check "TZ of 5000 characters: the line is cut at 248" 0 "1995-03-14 12:41:29 [${long_tz:0:227}"$'\n' ""
+    run $(frozen $example) TZ=EST5EDT,M3.2.0,M11.1.0 -- "+%F %T [%Z]"
+    check "TZ a POSIX rule" 0 $'1995-03-14 08:41:29 [EDT]\n' ""
+    run $(frozen $example) TZ=Nowhere/Nothing -- "+%F %T [%Z]"
+    check "TZ a zone file that does not exist" 0 $'1995-03-14 12:41:29 [Nowhere]\n' ""
+    run $(frozen $example) TZ=:/nonexistent/zone -- "+%F %T [%Z]"
+    check "TZ a path that does not exist" 0 $'1995-03-14 12:41:29 []\n' ""
+    env -u TZ "${base_env[@]}" $(frozen $example) "${runner[@]}" "$TSTAMP" "+%F %T" >"$work/out" 2>"$work/err" </dev/null
+    status=$?
+    check_match "TZ unset" '^1995-03-1[34] [0-9]{2}:[0-9]{2}:29$'
+
+    # The clock frozen at the edges: before 1900, the second before the Epoch (when time
+    # returns -1 as a real instant), past 2038, the last second of 9999 and year 10000.
+    local instant
+    for instant in "1800-01-01 00:00:00|Wed Jan  1 00:00:00 1800|-5364662400" \
+        "1900-01-01 00:00:00|Mon Jan  1 00:00:00 1900|-2208988800" \
+        "1969-12-31 23:59:59|Wed Dec 31 23:59:59 1969|-1" \
+        "2038-01-19 03:14:08|Tue Jan 19 03:14:08 2038|2147483648" \
+        "9999-12-31 23:59:59|Fri Dec 31 23:59:59 9999|253402300799"; do
+        IFS='|' read -r at line seconds <<<"$instant"
+        run LD_PRELOAD="$FAKETIME_LIB" FAKETIME="$at" TZ=UTC --
+        check "default line at $at" 0 "$line"$'\n\n' ""
+        run LD_PRELOAD="$FAKETIME_LIB" FAKETIME="$at" TZ=UTC -- "+%s|%F %T"
+        check "%s at $at" 0 "$seconds|$at"$'\n' ""
+    done
+    run $(frozen 253402300800) TZ=UTC -- "+%s|%c|%C|%y|%G"
+    check "year 10000" 0 $'253402300800|Sat Jan  1 00:00:00 10000|100|00|9999\n' ""
+}
+
 group_binary() {
     if [[ $platform == windows ]]; then
         local dump
