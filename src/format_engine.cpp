@@ -399,9 +399,23 @@ bool render_conversion(sink &s, char conversion, bool alt, const instant &in) no
 // `force_alt` carries a composite's "#" into the numeric fields inside it.
 void expand(sink &s, const char *format, bool force_alt, const instant &in) noexcept {
     const char *p = format;
-    while (*p != '\0' && !s.overflow) {
+    while (*p != '\0') {
         if (*p != '%') {
-            put_char(s, *p++);
+            // A literal run, copied as it is scanned through local cursors: a store through
+            // char* may alias the sink, so its fields are read and written once a run.
+            char *out = s.data + s.length;
+            char *const end = s.data + s.room;
+            do {
+                if (out == end) {
+                    s.overflow = true;
+                    break;
+                }
+                *out++ = *p++;
+            } while (*p != '\0' && *p != '%');
+            s.length = static_cast<std::size_t>(out - s.data);
+            if (s.overflow) {
+                return;
+            }
             continue;
         }
         const char *sequence = p++;
@@ -421,6 +435,9 @@ void expand(sink &s, const char *format, bool force_alt, const instant &in) noex
         if (conversion == '\0' || !modifier_allows(modifier, conversion) ||
             !render_conversion(s, conversion, alt, in)) {
             put_text(s, sequence, static_cast<std::size_t>(p - sequence));
+        }
+        if (s.overflow) {
+            return;
         }
     }
 }
