@@ -396,6 +396,7 @@ bool render_conversion(sink &s, char conversion, bool alt, const instant &in) no
 
 // Scanner: literal runs are copied, each "%" [#] [E|O] <conversion> is rendered, and a
 // sequence that is not ours (including a "%" or "%#" at the end) is copied as typed.
+// Invariant: the sink overflows only with its room full, so nothing is written after it.
 // `force_alt` carries a composite's "#" into the numeric fields inside it.
 void expand(sink &s, const char *format, bool force_alt, const instant &in) noexcept {
     const char *p = format;
@@ -436,9 +437,8 @@ void expand(sink &s, const char *format, bool force_alt, const instant &in) noex
             !render_conversion(s, conversion, alt, in)) {
             put_text(s, sequence, static_cast<std::size_t>(p - sequence));
         }
-        if (s.overflow) {
-            return;
-        }
+        // Once the room is full every later write fails and writes nothing; the scan goes
+        // on to the end rather than pay a check after every conversion.
     }
 }
 
