@@ -396,8 +396,11 @@ bool render_conversion(sink &s, char conversion, bool alt, const instant &in) no
 
 // Scanner: literal runs are copied, each "%" [#] [E|O] <conversion> is rendered, and a
 // sequence that is not ours (including a "%" or "%#" at the end) is copied as typed.
-// Invariant: the sink overflows only with its room full, so nothing is written after it.
 // `force_alt` carries a composite's "#" into the numeric fields inside it.
+//
+// The sink overflows only with its room full, so once it has, every later write fails and
+// writes nothing. A literal run stops the scan there; after a conversion the scan goes on
+// rather than pay a check for it every time.
 void expand(sink &s, const char *format, bool force_alt, const instant &in) noexcept {
     const char *p = format;
     while (*p != '\0') {
@@ -437,8 +440,6 @@ void expand(sink &s, const char *format, bool force_alt, const instant &in) noex
             !render_conversion(s, conversion, alt, in)) {
             put_text(s, sequence, static_cast<std::size_t>(p - sequence));
         }
-        // Once the room is full every later write fails and writes nothing; the scan goes
-        // on to the end rather than pay a check after every conversion.
     }
 }
 

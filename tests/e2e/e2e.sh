@@ -35,6 +35,9 @@ fi
 # Environment common to every run: sanitizers tolerate a preloaded library.
 base_env=(ASAN_OPTIONS=verify_asan_link_order=0:detect_leaks=0)
 
+# launch [operand ...]: runs the program with the common environment; the caller redirects.
+launch() { env "${base_env[@]}" "${runner[@]}" "$TSTAMP" "$@"; }
+
 # run [NAME=value ...] -- [operand ...]
 # Runs the program with standard input from /dev/null; leaves its streams in $work/out and
 # $work/err and its exit status in $status.
@@ -45,7 +48,8 @@ run() {
         shift
     done
     shift
-    env "${base_env[@]}" "${envs[@]}" "${runner[@]}" "$TSTAMP" "$@" >"$work/out" 2>"$work/err" </dev/null
+    local base_env=("${base_env[@]}" "${envs[@]}") # seen by launch, for this run only
+    launch "$@" >"$work/out" 2>"$work/err" </dev/null
     status=$?
 }
 
@@ -201,11 +205,11 @@ group_limits() {
 }
 
 group_write_errors() {
-    env "${base_env[@]}" "${runner[@]}" "$TSTAMP" +ok >/dev/full 2>"$work/err" </dev/null
+    launch +ok >/dev/full 2>"$work/err" </dev/null
     status=$?
     : >"$work/out"
     check "standard output full" 1 "" $'tstamp: write error: No space left on device\n'
-    env "${base_env[@]}" "${runner[@]}" "$TSTAMP" +ok >&- 2>"$work/err" </dev/null
+    launch +ok >&- 2>"$work/err" </dev/null
     status=$?
     check "standard output closed" 1 "" $'tstamp: write error: Bad file descriptor\n'
     # A pipe whose reader has gone. On Linux the default for a broken pipe ends the program
@@ -214,7 +218,7 @@ group_write_errors() {
     mkfifo "$work/fifo"
     exec 5<>"$work/fifo" 6>"$work/fifo"
     exec 5<&-
-    env "${base_env[@]}" "${runner[@]}" "$TSTAMP" +ok >&6 2>"$work/err" </dev/null
+    launch +ok >&6 2>"$work/err" </dev/null
     status=$?
     if [[ $platform == windows ]]; then
         check "pipe without a reader" 1 "" $'tstamp: write error: Invalid argument\n'
@@ -222,21 +226,21 @@ group_write_errors() {
         check "pipe without a reader" $((128 + 13)) "" ""
         (
             trap '' PIPE
-            exec env "${base_env[@]}" "${runner[@]}" "$TSTAMP" +ok >&6 2>"$work/err" </dev/null
+            launch +ok >&6 2>"$work/err" </dev/null
         )
         status=$?
         check "pipe without a reader, signal ignored" 1 "" $'tstamp: write error: Broken pipe\n'
     fi
     exec 6>&-
     # The rejection path keeps status 2 whatever happens to the usage text.
-    env "${base_env[@]}" "${runner[@]}" "$TSTAMP" -x >"$work/out" 2>/dev/full </dev/null
+    launch -x >"$work/out" 2>/dev/full </dev/null
     status=$?
     : >"$work/err"
     check "standard error full on the rejection path" 2 "" ""
-    env "${base_env[@]}" "${runner[@]}" "$TSTAMP" -x >"$work/out" 2>&- </dev/null
+    launch -x >"$work/out" 2>&- </dev/null
     status=$?
     check "standard error closed on the rejection path" 2 "" ""
-    env "${base_env[@]}" "${runner[@]}" "$TSTAMP" -x >&- 2>"$work/err" </dev/null
+    launch -x >&- 2>"$work/err" </dev/null
     status=$?
     : >"$work/out"
     check "standard output closed on the rejection path" 2 "" @usage
