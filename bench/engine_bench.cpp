@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The conversion engine against the C library's strftime on the same formats.
 
 #include "format_engine.h"

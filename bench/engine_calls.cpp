@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Expands one format many times with the engine or with the C library's strftime, for
 // counting instructions per call under callgrind (bench/engine_instructions.sh).
 // Usage: engine_calls engine|strftime FORMAT

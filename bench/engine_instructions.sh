@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: MIT
 # Instructions per expansion, the engine against the C library's strftime, counted by
 # callgrind (exact and repeatable, unlike timings on a shared machine): the inclusive cost
 # of format_time and of strftime over 10,000 calls each.

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: MIT
 # Time of the conversion engine per expansion against the C library's strftime on the same
 # formats, as the ratio of the medians of repeated Google Benchmark runs.
 # Usage: engine_ratio.sh ENGINE_BENCH [REPETITIONS]

@@ -1,3 +1,4 @@
+/* SPDX-License-Identifier: MIT */
 /* The least a program can do to print the date: the yardstick for tstamp's start-up cost. */
 #include <stdio.h>
 #include <time.h>

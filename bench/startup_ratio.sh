@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: MIT
 # Start-up cost of tstamp against the least C program that prints the date, in user-space
 # instructions counted by callgrind (repeatable, unlike timings on a shared machine).
 # Usage: startup_ratio.sh TSTAMP STARTUP_MIN [FORMAT]

@@ -1,12 +1,27 @@
+# SPDX-License-Identifier: MIT
 # Flags for every target the project owns, gathered on one interface target, tstamp_flags:
-# strict warnings as errors, and the hardening a Debian package gets on Linux.
+# strict warnings (errors only with TSTAMP_WERROR, as the presets and CI set it), and on
+# Linux the hardening a Debian package gets, each flag where the compiler and target take it.
+
+include(CheckCXXCompilerFlag)
+include(CheckLinkerFlag)
+
+option(TSTAMP_WERROR "Treat warnings as errors (on in the project's presets and CI)" OFF)
+set(tstamp_werror $<$<BOOL:${TSTAMP_WERROR}>:-Werror>)
 
 add_library(tstamp_flags INTERFACE)
 target_compile_options(tstamp_flags INTERFACE
-    -Wall -Wextra -Wpedantic -Werror
+    -Wall -Wextra -Wpedantic ${tstamp_werror}
     -Wconversion -Wsign-conversion -Wshadow -Wcast-qual -Wformat=2 -Wundef
     -Wnull-dereference -Wdouble-promotion
     $<$<COMPILE_LANGUAGE:CXX>:-Wold-style-cast -Wnon-virtual-dtor -Woverloaded-virtual>)
+
+if(CMAKE_SYSTEM_NAME STREQUAL "Linux" AND CMAKE_SIZEOF_VOID_P EQUAL 4)
+    # 32-bit glibc keeps a 32-bit time_t unless asked (and asking needs 64-bit file
+    # offsets too). For everything built here, tests and their libraries included, so
+    # that they all agree on the size of time_t.
+    add_compile_definitions(_TIME_BITS=64 _FILE_OFFSET_BITS=64)
+endif()
 
 if(TSTAMP_SANITIZE)
     target_compile_options(tstamp_flags INTERFACE
@@ -19,23 +34,42 @@ if(TSTAMP_FUZZ)
     target_compile_options(tstamp_flags INTERFACE -fsanitize=fuzzer-no-link)
 endif()
 
+# tstamp_hardening_flag(FLAG): compile and link with FLAG when this compiler takes it for
+# this target without a word of complaint.
+function(tstamp_hardening_flag flag)
+    string(MAKE_C_IDENTIFIER "tstamp_takes${flag}" result)
+    set(CMAKE_REQUIRED_FLAGS -Werror)
+    check_cxx_compiler_flag(${flag} ${result})
+    if(${result})
+        target_compile_options(tstamp_flags INTERFACE ${flag})
+    endif()
+endfunction()
+
 if(NOT WIN32)
-    # As Debian builds its packages: fortified calls, stack protector and clash protection,
-    # control-flow protection, PIE, full RELRO with immediate binding. The Windows build
-    # leaves the first two out: with mingw they pull in libssp-0.dll.
+    # As Debian builds its packages: fortified calls, stack protector, stack clash
+    # protection, control-flow protection (x86: CET; arm64: PAC and BTI), PIE, full RELRO
+    # with immediate binding. The Windows build leaves fortification and the stack protector
+    # out: with mingw they pull in libssp-0.dll.
     include(CheckPIESupported)
     check_pie_supported(LANGUAGES C CXX)
     set(CMAKE_POSITION_INDEPENDENT_CODE ON)
-    if(NOT TSTAMP_SANITIZE)
+    # A level of fortification that the packager's flags already choose is theirs.
+    if(NOT TSTAMP_SANITIZE AND NOT "${CMAKE_CXX_FLAGS}" MATCHES "_FORTIFY_SOURCE")
         target_compile_options(tstamp_flags INTERFACE
             $<$<NOT:$<CONFIG:Debug>>:-U_FORTIFY_SOURCE -D_FORTIFY_SOURCE=2>)
     endif()
-    target_compile_options(tstamp_flags INTERFACE
-        -fstack-protector-strong -fstack-clash-protection -fcf-protection)
+    foreach(flag -fstack-protector-strong -fstack-clash-protection -fcf-protection
+                 -mbranch-protection=standard)
+        tstamp_hardening_flag(${flag})
+    endforeach()
     target_link_options(tstamp_flags INTERFACE -Wl,-z,relro -Wl,-z,now)
+    # Only the libraries a program uses (the compiler driver adds libm to every C++ link).
+    target_link_options(tstamp_flags INTERFACE -Wl,--as-needed)
 else()
-    # A 64-bit clock on 32-bit msvcrt (_time64, _localtime64), and ASLR and NX for the
-    # console program.
+    # A 64-bit clock on 32-bit msvcrt (_time64, _localtime64); ASLR (high entropy where
+    # the program is 64-bit) and NX for the console program; no time stamp in the PE
+    # header, so that a build gives the same bytes every time.
     target_compile_definitions(tstamp_flags INTERFACE __MINGW_USE_VC2005_COMPAT)
-    target_link_options(tstamp_flags INTERFACE -Wl,--dynamicbase -Wl,--nxcompat)
+    target_link_options(tstamp_flags INTERFACE -Wl,--dynamicbase -Wl,--nxcompat -Wl,--no-insert-timestamp
+        $<$<EQUAL:${CMAKE_SIZEOF_VOID_P},8>:-Wl,--high-entropy-va>)
 endif()

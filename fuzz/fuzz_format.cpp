@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Fuzz target for the conversion engine.
 //
 // Input: a 48-byte header, then the FORMAT bytes (a NUL ends FORMAT early). The header

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Runs the fuzz target over saved inputs without libFuzzer, so the corpus is an ordinary
 // test: replay_format FILE_OR_DIRECTORY...
 #include <cstddef>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "date_render.h"
 
 #include "format_engine.h"
@@ -71,10 +72,7 @@ bool print_line(const char *line_buffer) {
         return false;
     }
     // A buffered write succeeds even when the final one fails, and some runtimes report a
-    // full device only when the stream is closed: check the flush and the close. (Any
-    // earlier failure already showed in the result of fputs.)
-    if (std::fflush(stdout) != 0) {
-        return false;
-    }
+    // full device only when the stream is closed: the close flushes what is left and
+    // reports a failure of either. (Any earlier failure already showed in fputs.)
     return std::fclose(stdout) == 0;
 }

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Reading the clock, rendering the one output line, and printing it.
 #pragma once
 
@@ -24,7 +25,7 @@ bool render_default(std::time_t now, char *line_buffer);
 // untouched, when `now` has no local time.
 bool render_format(std::time_t now, const char *format, char *line_buffer);
 
-// Writes the buffer's text and one newline to standard output, then flushes and closes
-// standard output so that every failure of the output shows here. Returns false when any
+// Writes the buffer's text and one newline to standard output, then closes standard
+// output (which flushes it) so that every failure of the output shows here. Returns false when any
 // of it failed; errno then tells why.
 bool print_line(const char *line_buffer);

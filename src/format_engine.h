@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Conversion engine for +FORMAT: expands the conversion sequences of a FORMAT for one
 // broken-down time into a caller's buffer. It is the same code on every platform, so the
 // output does not depend on what the platform's own formatter makes of a sequence.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // tstamp: prints the current local date and time, in the default form or as +FORMAT says.
 //
 // Exit status: 0 after printing the line; 1 when the clock or the local time cannot be
@@ -8,6 +9,7 @@
 #include "usage_text.h"
 
 #include <cerrno>
+#include <csignal>
 #include <cstddef>
 #include <cstdio>
 #include <cstring>
@@ -49,6 +51,11 @@ int main(int argc, char **argv) {
     // No operand, or exactly one whose first byte is "+"; an empty operand starts with its
     // NUL and is rejected like any other. The clock is read only on the accepted path.
     if (argc > 2 || (argc == 2 && argv[1][0] != '+')) {
+#if defined(SIGPIPE)
+        // The status is 2 whatever happens to the usage text, a reader that has gone
+        // included: the broken-pipe signal would end the process with its own status.
+        std::signal(SIGPIPE, SIG_IGN);
+#endif
         write_usage();
         return status_rejected;
     }

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The usage text: the program's only message to a rejected command line.
 #pragma once
 

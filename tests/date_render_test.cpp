@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The renderers at fixed instants in fixed zones: TZ set in this process, then tzset.
 
 #include "date_render.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The conversion engine, row by row: {format, instant, zone, expected}. Every row also runs
 // with text on both sides, so a conversion that eats or leaks a neighbouring byte shows.
 
@@ -230,6 +231,25 @@ TEST(format_engine, iso_and_calendar_weeks_at_year_ends) {
         {format, {2025, 12, 29, 12, 0, 0}, "UTC", "2025-12-29 Mon|2026 26 01 52 52"},
         {format, {2026, 1, 4, 12, 0, 0}, "UTC", "2026-01-04 Sun|2026 26 01 01 00"},
     });
+    // The year ends of centuries: not leap years but 2000; the rule for them moves weeks.
+    const char *with_day = "%Y-%m-%d %a %j|%G %g %V %U %W";
+    check_rows({
+        {with_day, {1700, 12, 31, 12, 0, 0}, "UTC", "1700-12-31 Fri 365|1700 00 52 52 52"},
+        {with_day, {1701, 1, 1, 12, 0, 0}, "UTC", "1701-01-01 Sat 001|1700 00 52 00 00"},
+        {with_day, {1800, 12, 30, 12, 0, 0}, "UTC", "1800-12-30 Tue 364|1801 01 01 52 52"},
+        {with_day, {1800, 12, 31, 12, 0, 0}, "UTC", "1800-12-31 Wed 365|1801 01 01 52 52"},
+        {with_day, {1801, 1, 1, 12, 0, 0}, "UTC", "1801-01-01 Thu 001|1801 01 01 00 00"},
+        {with_day, {1900, 12, 31, 12, 0, 0}, "UTC", "1900-12-31 Mon 365|1901 01 01 52 53"},
+        {with_day, {1901, 1, 1, 12, 0, 0}, "UTC", "1901-01-01 Tue 001|1901 01 01 00 00"},
+        {with_day, {2000, 12, 31, 12, 0, 0}, "UTC", "2000-12-31 Sun 366|2000 00 52 53 52"},
+        {with_day, {2001, 1, 1, 12, 0, 0}, "UTC", "2001-01-01 Mon 001|2001 01 01 00 01"},
+        {with_day, {2100, 12, 31, 12, 0, 0}, "UTC", "2100-12-31 Fri 365|2100 00 52 52 52"},
+        {with_day, {2101, 1, 1, 12, 0, 0}, "UTC", "2101-01-01 Sat 001|2100 00 52 00 00"},
+        {with_day, {2200, 12, 31, 12, 0, 0}, "UTC", "2200-12-31 Wed 365|2201 01 01 52 52"},
+        {with_day, {2201, 1, 1, 12, 0, 0}, "UTC", "2201-01-01 Thu 001|2201 01 01 00 00"},
+        {with_day, {2300, 12, 31, 12, 0, 0}, "UTC", "2300-12-31 Mon 365|2301 01 01 52 53"},
+        {with_day, {2301, 1, 1, 12, 0, 0}, "UTC", "2301-01-01 Tue 001|2301 01 01 00 00"},
+    });
 }
 
 TEST(format_engine, leap_years) {
@@ -301,11 +321,15 @@ TEST(format_engine, capacity) {
         bool fitted;
     };
     const limit_case cases[] = {
-        {"abc", 4, "abc", true},    {"abcd", 4, "abc", false}, {"%B", 4, "Mar", false}, // cut inside a name
-        {"%Y", 3, "19", false},                                                         // cut inside a number
+        {"abc", 4, "abc", true},    {"abcd", 4, "abc", false},
+        {"%B", 4, "Mar", false},    // cut inside a name
+        {"%Y", 3, "19", false},     // cut inside a number
         {"x%c", 6, "xTue ", false}, // cut inside a composite
         {"%Z", 4, "", true},        // isdst < 0 below: nothing to write
         {"abc", 1, "", false},      {"", 1, "", true},
+        {"ab%%", 3, "ab", false}, // a one-byte conversion just past the room
+        {"%B", 6, "March", true}, // a name that fills the room exactly
+        {"%j", 0, "", false},     // a padded number with no room at all
     };
     std::tm t = make_tm(example);
     for (const limit_case &c : cases) {
@@ -313,7 +337,9 @@ TEST(format_engine, capacity) {
         char out[16];
         std::memset(out, 0x55, sizeof out);
         const format_result r = format_time(out, c.capacity, c.format, t, 0, "EST");
-        EXPECT_STREQ(out, c.expected) << c.format << " in " << c.capacity;
+        if (c.capacity > 0) {
+            EXPECT_STREQ(out, c.expected) << c.format << " in " << c.capacity;
+        }
         EXPECT_EQ(r.length, std::strlen(c.expected)) << c.format;
         EXPECT_EQ(r.fitted, c.fitted) << c.format << " in " << c.capacity;
         for (std::size_t i = c.capacity; i < sizeof out; ++i) {
@@ -338,10 +364,12 @@ TEST(format_engine, line_limit_of_248) {
     format_result r = format_time(out, 249, exact.c_str(), t, 0, "EST");
     EXPECT_TRUE(r.fitted);
     EXPECT_EQ(r.length, 248U);
-    const std::string over = exact + "y";
-    r = format_time(out, 249, over.c_str(), t, 0, "EST");
-    EXPECT_FALSE(r.fitted);
-    EXPECT_EQ(std::string(out), exact);
+    // Byte 249 from a literal and from a one-byte conversion.
+    for (const std::string &over : {exact + "y", exact + "%%"}) {
+        r = format_time(out, 249, over.c_str(), t, 0, "EST");
+        EXPECT_FALSE(r.fitted) << over;
+        EXPECT_EQ(std::string(out), exact) << over;
+    }
     // A long format of conversions is cut at 248 bytes as well.
     std::string many;
     for (int i = 0; i < 20000; ++i) {

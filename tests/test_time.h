@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Broken-down times for tests, computed from a civil date without the platform's clock
 // or zone functions, so a row means the same on every platform.
 #pragma once

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: MIT
 # Checks the release binary's hardening with Debian's hardening-check; any "no" fails.
 #
 # One check is answered differently: "Control flow integrity" looks for the IBT and SHSTK

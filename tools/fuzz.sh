@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: MIT
 # Runs the libFuzzer target for a bounded time from the seed corpus; any finding fails.
 # New inputs go to a scratch folder (build/fuzz/new-corpus), not into the tree.
 # Usage: fuzz.sh [SECONDS]   (default 60; needs the fuzz preset built)

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: MIT
 # Installs the Debian 12 packages that tstamp needs, and only those still missing.
 #   install-deps.sh build   what building and running the program needs
 #   install-deps.sh test    that, and what every test needs as well
@@ -12,7 +13,7 @@ build_packages=(
 test_packages=(
     libgtest-dev googletest     # unit tests; googletest's sources also build them for Windows
     libbenchmark-dev valgrind   # the benchmarks: timings and instruction counts
-    libfaketime                 # end-to-end tests with a frozen clock
+    python3                     # end-to-end tests: a terminal whose other end has gone
     clang libclang-rt-14-dev    # the fuzzer (libFuzzer) and its sanitizer runtimes
     clang-tidy clang-format cppcheck # static analysis and the layout check
     g++-mingw-w64-i686 binutils-mingw-w64-i686 # the 32-bit Windows build and its import check
@@ -20,6 +21,13 @@ test_packages=(
     devscripts                  # hardening-check for the release binary
     groff mandoc man-db         # the man page checks
     dpkg-dev file               # the Debian package: dpkg-shlibdeps, dpkg-deb
+    # The other Linux architectures: Debian's cross compilers, their programs run under qemu.
+    g++-i686-linux-gnu g++-arm-linux-gnueabihf g++-aarch64-linux-gnu
+    g++-s390x-linux-gnu g++-powerpc64le-linux-gnu g++-riscv64-linux-gnu
+    qemu-user
+    g++-11 clang-16             # the other compilers: GCC 11, clang 16
+    g++-mingw-w64-x86-64 binutils-mingw-w64-x86-64 wine64 # 64-bit Windows, run under Wine
+    lintian zip                 # the release: Debian's package checks, the Windows zips
 )
 
 packages=("${build_packages[@]}")

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: MIT
 # The layout check (clang-format) and static analysis (clang-tidy, cppcheck): any finding
 # fails. clang-tidy reads the compile database of the fuzz preset, the one built by clang.
 set -euo pipefail

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: MIT
 # On a fresh Debian 12 machine: installs what the build needs, builds the release binary and
 # runs it once.
 set -euo pipefail

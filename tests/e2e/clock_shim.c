@@ -1,10 +1,13 @@
+/* SPDX-License-Identifier: MIT */
 /* Test-only stand-in for the C library's clock, preloaded into the program under test.
    TSTAMP_TEST_CLOCK selects what time() does:
      trap      - exit(99) at once: the run was not supposed to read the clock
      fail      - return -1 with errno EPERM: an unreadable clock
      minus_one - return -1 with errno untouched: one second before the Epoch, a real instant
      huge      - return a value whose year does not fit the broken-down time
-   The shipped program never reads this variable; only this library does. */
+     N         - (a decimal integer, any sign) return the instant N: a frozen clock
+   The shipped program never reads this variable; only this library does. Built with the
+   program's own flags, so on 32-bit glibc it replaces the 64-bit clock the program calls. */
 #include <errno.h>
 #include <stdlib.h>
 #include <string.h>
@@ -23,6 +26,13 @@ time_t time(time_t *out) {
         value = (time_t)-1;
     } else if (strcmp(mode, "huge") == 0) {
         value = (time_t)0x7fffffffffffffffLL;
+    } else {
+        char *end = NULL;
+        const long long instant = strtoll(mode, &end, 10);
+        if (end == mode || *end != '\0') {
+            _exit(98); /* a mode this library does not know */
+        }
+        value = (time_t)instant;
     }
     if (out != NULL) {
         *out = value;

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: MIT
 # The program as a user gets it: the man page, `cmake --install`, and the Debian package.
 #
 # Usage: package_test.sh GROUP
@@ -78,6 +79,9 @@ group_deb() {
     expect "section utils" test "$(dpkg-deb -f "$deb" Section)" = utils
     expect "dependencies from dpkg-shlibdeps" grep -q '^libc6 (>= ' <<<"$(dpkg-deb -f "$deb" Depends)"
     expect "a real description" test "$(dpkg-deb -f "$deb" Description | wc -l)" -gt 2
+    local as_root=()
+    [[ $(id -u) == 0 ]] && as_root=(--allow-root)
+    expect "lintian finds no error and no warning" lintian --fail-on error,warning "${as_root[@]}" "$deb"
     dpkg-deb -x "$deb" "$work/root"
     local page=$work/root/usr/share/man/man1/tstamp.1.gz
     expect "the man page is compressed" gzip -t "$page"

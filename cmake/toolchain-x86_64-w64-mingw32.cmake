@@ -1,0 +1,6 @@
+# SPDX-License-Identifier: MIT
+# 64-bit Windows: x86_64-w64-mingw32-g++-posix, run under wine64.
+set(tstamp_triplet x86_64-w64-mingw32)
+set(tstamp_processor AMD64)
+set(tstamp_wine /usr/lib/wine/wine64)
+include(${CMAKE_CURRENT_LIST_DIR}/windows-mingw.cmake)

@@ -1,0 +1,82 @@
+#!/usr/bin/env bash
+# SPDX-License-Identifier: MIT
+# Checks what tools/release.sh made in dist/ (run it first), one group at a time:
+#   packages      every .deb: its architecture and Depends, lintian without error or warning
+#   zips          every Windows zip: its files, and its program runs under Wine
+#   packager      the source archive, unpacked, builds as a packager builds (their flags,
+#                 extra warnings, no -Werror) and passes ctest
+#   reproducible  two clean clones at two paths give the same source archive, amd64
+#                 package and win32 zip, byte for byte
+# Usage: check-release.sh GROUP
+set -euo pipefail
+cd "$(dirname "$0")/.."
+group=${1:?usage: check-release.sh GROUP}
+version=$(sed -n 's/^ *VERSION \([0-9][0-9.]*\)$/\1/p' CMakeLists.txt | head -n 1)
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT
+
+group_packages() {
+    local as_root=() deb arch count=0
+    [[ $(id -u) == 0 ]] && as_root=(--allow-root)
+    for deb in dist/*.deb; do
+        arch=${deb##*_}
+        arch=${arch%.deb}
+        [[ $(dpkg-deb -f "$deb" Architecture) == "$arch" ]] || { echo "$deb: Architecture is not $arch"; return 1; }
+        [[ $(dpkg-deb -f "$deb" Depends) =~ ^libc6\ \(\>=\ 2\.[0-9]+\)$ ]] ||
+            { echo "$deb: Depends is '$(dpkg-deb -f "$deb" Depends)'"; return 1; }
+        lintian --fail-on error,warning "${as_root[@]}" "$deb"
+        echo "$deb: $arch, $(dpkg-deb -f "$deb" Depends), lintian clean"
+        count=$((count + 1))
+    done
+    ((count == 7)) || { echo "$count packages, expected 7"; return 1; }
+}
+
+group_zips() {
+    local bits preset name out
+    for bits in 32:windows-x86 64:windows-x64; do
+        preset=${bits#*:}
+        name=tstamp-$version-win${bits%%:*}
+        unzip -q "dist/$name.zip" -d "$work"
+        [[ $(cd "$work" && find "$name" -type f | sort | tr '\n' ' ') == \
+            "$name/LICENSE $name/README.txt $name/tstamp.exe $name/tstamp.html " ]] ||
+            { echo "$name.zip holds: $(cd "$work" && find . | tr '\n' ' ')"; return 1; }
+        [[ $(head -c 200 "$work/$name/README.txt") == *$'\r\n'* ]] || { echo "README.txt has no CR LF"; return 1; }
+        # The Wine prefix of the preset's test run.
+        out=$(env WINEPREFIX="$PWD/build/$preset/wineprefix" WINEDEBUG=-all \
+            "$(awk -F= '/^TSTAMP_WINE:/ {print $2}' "build/$preset/CMakeCache.txt")" \
+            "$work/$name/tstamp.exe" +%Y-%m-%d | tr -d '\r')
+        [[ $out =~ ^[0-9]{4}-[0-9]{2}-[0-9]{2}$ ]] || { echo "$name: tstamp.exe printed '$out'"; return 1; }
+        echo "$name.zip: 4 files, tstamp.exe printed $out"
+    done
+}
+
+group_packager() {
+    tar -xzf "dist/tstamp-$version.tar.gz" -C "$work"
+    cd "$work/tstamp-$version"
+    # As Debian's helpers build: dpkg-buildflags, the preprocessor flags with the compiler
+    # flags, and a packager's extra warnings.
+    eval "$(dpkg-buildflags --export=sh)"
+    export CFLAGS="$CPPFLAGS $CFLAGS -Wall -Wextra -Wcast-align -Wmissing-declarations"
+    export CXXFLAGS="$CPPFLAGS $CXXFLAGS -Wall -Wextra -Wcast-align -Wmissing-declarations"
+    cmake -S . -B b -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
+    cmake --build b -j "$(nproc)" 2>&1 | grep -cE 'warning:' | sed 's/^/compiler warnings: /' || true
+    # Their flags stand: no -Werror of ours, and their level of fortification.
+    if grep -qE -- '-Werror[ "]|-U_FORTIFY_SOURCE' b/compile_commands.json; then
+        echo "the build overrides the packager's flags"
+        return 1
+    fi
+    grep -q -- '-ffile-prefix-map' b/compile_commands.json || { echo "the packager's CXXFLAGS are not used"; return 1; }
+    ctest --test-dir b --output-on-failure -j 2
+}
+
+group_reproducible() {
+    local one=$work/one/tstamp two=$work/elsewhere/and/two/tstamp
+    git clone -q . "$one"
+    git clone -q . "$two"
+    (cd "$one" && tools/release.sh source amd64 win32 >/dev/null)
+    (cd "$two" && tools/release.sh source amd64 win32 >/dev/null)
+    cat "$one/dist/SHA256SUMS"
+    cmp "$one/dist/SHA256SUMS" "$two/dist/SHA256SUMS"
+}
+
+"group_$group"
