@@ -72,7 +72,13 @@ bool print_line(const char *line_buffer) {
         return false;
     }
     // A buffered write succeeds even when the final one fails, and some runtimes report a
-    // full device only when the stream is closed: the close flushes what is left and
-    // reports a failure of either. (Any earlier failure already showed in fputs.)
+    // full device only when the stream is closed. glibc's close flushes what is left and
+    // reports a failure of either; msvcrt's close reports success after a failed flush, so
+    // there the flush is checked first. (Any earlier failure already showed in fputs.)
+#if defined(_WIN32)
+    if (std::fflush(stdout) != 0) {
+        return false;
+    }
+#endif
     return std::fclose(stdout) == 0;
 }
