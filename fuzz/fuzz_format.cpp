@@ -80,7 +80,9 @@ bool shared_with_glibc(const char *format) {
 
 } // namespace
 
-// libFuzzer fixes the name.
+// libFuzzer fixes the name; declared first, as every function with external linkage is.
+// NOLINTNEXTLINE(readability-identifier-naming)
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size);
 // NOLINTNEXTLINE(readability-identifier-naming)
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size) {
     std::uint8_t header[header_size] = {};

@@ -73,7 +73,8 @@ TEST(differential, engine_matches_glibc_on_shared_sequences) {
             }
         }
     }
-    EXPECT_EQ(compared + skipped, 5 * 2000 * static_cast<int>(sizeof shared_sequences / sizeof *shared_sequences));
+    EXPECT_EQ(compared + skipped,
+              5 * 2000 * static_cast<int>(sizeof shared_sequences / sizeof *shared_sequences));
 }
 
 } // namespace

@@ -63,7 +63,9 @@ group_packager() {
     export CFLAGS="$CPPFLAGS $CFLAGS -Wall -Wextra -Wcast-align -Wmissing-declarations"
     export CXXFLAGS="$CPPFLAGS $CXXFLAGS -Wall -Wextra -Wcast-align -Wmissing-declarations"
     cmake -S . -B b -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
-    cmake --build b -j "$(nproc)" 2>&1 | grep -cE 'warning:' | sed 's/^/compiler warnings: /' || true
+    cmake --build b -j "$(nproc)" >build.log 2>&1 || { cat build.log; return 1; }
+    echo "compiler warnings: $(grep -c 'warning:' build.log)"
+    grep 'warning:' build.log || true
     # Their flags stand: no -Werror of ours, and their level of fortification.
     if grep -qE -- '-Werror[ "]|-U_FORTIFY_SOURCE' b/compile_commands.json; then
         echo "the build overrides the packager's flags"

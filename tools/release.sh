@@ -65,9 +65,10 @@ windows_zip() { # windows_zip win32|win64
     [[ $1 == win64 ]] && bits=64-bit
     build "$preset"
     local stage=build/dist/zip/$name
-    rm -rf "build/dist/zip"
+    rm -rf build/dist/zip
     mkdir -p "$stage"
-    cp "build/dist/$preset/tstamp.exe" "$stage/"
+    cmake --install "build/dist/$preset" --prefix "build/dist/zip/install" --component runtime --strip >/dev/null
+    cp build/dist/zip/install/bin/tstamp.exe "$stage/"
     crlf <LICENSE >"$stage/LICENSE"
     sed -e "s/@VERSION@/$version/" -e "s/@BITS@/$bits/" packaging/README-windows.txt | crlf >"$stage/README.txt"
     manual_html | crlf >"$stage/tstamp.html"
