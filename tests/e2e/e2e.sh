@@ -385,8 +385,8 @@ group_binary() {
         grep -q 'DYNAMIC_BASE' <<<"$dump" && grep -q "$aslr" <<<"$dump" && grep -q 'NX_COMPAT' <<<"$dump" &&
             passed=$((passed + 1)) || fail "ASLR and NX" "$(grep DllCharacteristics -A 4 <<<"$dump")"
     elif [[ -z ${TSTAMP_SANITIZED:-} ]]; then
-        # The C library, and where the stack guard lives in the dynamic loader (arm64,
-        # ppc64el, s390x ...), that loader: both are glibc's.
+        # The C library, and where the stack guard lives in the dynamic loader (armhf,
+        # arm64, riscv64), that loader: both are glibc's.
         local needed
         needed=$(readelf -d "$TSTAMP" | awk '/NEEDED/ {print $5}' | grep -vE '^\[ld(-linux)?[-.a-z0-9_]*\.so\.[0-9]\]$' | tr '\n' ' ')
         [[ $needed == "[libc.so.6] " ]] && passed=$((passed + 1)) || fail "needs only the C library" "$needed"
