@@ -6,6 +6,8 @@
 file(READ ${PROJECT_SOURCE_DIR}/LICENSE tstamp_license)
 # The licence's own text starts at its grant; in the file every line is indented by one
 # blank and an empty line is written " .".
+string(REGEX MATCH "Copyright \\(c\\) ([^\n]*)" ignored "${tstamp_license}")
+set(tstamp_holder "${CMAKE_MATCH_1}")
 string(FIND "${tstamp_license}" "Permission is hereby granted" tstamp_grant)
 string(SUBSTRING "${tstamp_license}" ${tstamp_grant} -1 tstamp_license)
 string(STRIP "${tstamp_license}" tstamp_license)
@@ -17,7 +19,7 @@ string(CONCAT tstamp_copyright
     "Upstream-Contact: ${CPACK_PACKAGE_CONTACT}\n"
     "\n"
     "Files: *\n"
-    "Copyright: 2026 The tstamp developers\n"
+    "Copyright: ${tstamp_holder}\n"
     "License: Expat\n"
     "Comment: The program also holds parts of GCC's runtime libraries (libstdc++,\n"
     " libgcc), linked in under the GCC Runtime Library Exception.\n"

@@ -28,7 +28,7 @@ set(CMAKE_EXE_LINKER_FLAGS_INIT "-static")
 # display, which would otherwise land on the standard error of the program under test.
 # The Wine prefix is the build's own, made by the first test (tests/CMakeLists.txt).
 set(TSTAMP_WINEPREFIX ${CMAKE_BINARY_DIR}/wineprefix)
-set(TSTAMP_WINE ${tstamp_wine})
+set(TSTAMP_WINE ${tstamp_wine} CACHE FILEPATH "The Wine loader that runs this target's programs")
 set(TSTAMP_WINE_ENV WINEPREFIX=${TSTAMP_WINEPREFIX} WINELOADER=${tstamp_wine})
 set(CMAKE_CROSSCOMPILING_EMULATOR
     env ${TSTAMP_WINE_ENV} WINEDEBUG=fixme-all,err-winediag,err-systray ${tstamp_wine})

@@ -34,15 +34,16 @@ group_packages() {
 
 group_zips() {
     local bits preset name out wine
-    for bits in 32:windows-x86:/usr/lib/wine/wine 64:windows-x64:/usr/lib/wine/wine64; do
-        IFS=: read -r bits preset wine <<<"$bits"
+    for bits in 32:windows-x86 64:windows-x64; do
+        IFS=: read -r bits preset <<<"$bits"
         name=tstamp-$version-win$bits
         unzip -q "dist/$name.zip" -d "$work"
         [[ $(cd "$work" && find "$name" -type f | sort | tr '\n' ' ') == \
             "$name/LICENSE $name/README.txt $name/tstamp.exe $name/tstamp.html " ]] ||
             { echo "$name.zip holds: $(cd "$work" && find . | tr '\n' ' ')"; return 1; }
         [[ $(head -c 200 "$work/$name/README.txt") == *$'\r\n'* ]] || { echo "README.txt has no CR LF"; return 1; }
-        # Under the Wine loader and in the Wine prefix of the preset's test run.
+        # Under the preset's Wine loader and in the Wine prefix of its test run.
+        wine=$(sed -n 's/^TSTAMP_WINE:FILEPATH=//p' "build/$preset/CMakeCache.txt")
         if ! "$wine" --version >/dev/null 2>&1; then
             echo "$name.zip: 4 files; tstamp.exe NOT RUN: $wine does not run on this machine"
             continue
