@@ -7,11 +7,14 @@ include(CheckCXXCompilerFlag)
 include(CheckLinkerFlag)
 
 option(TSTAMP_WERROR "Treat warnings as errors (on in the project's presets and CI)" OFF)
-set(tstamp_werror $<$<BOOL:${TSTAMP_WERROR}>:-Werror>)
+
+# The warnings every piece of the project's own code is built with, test helpers included.
+add_library(tstamp_warnings INTERFACE)
+target_compile_options(tstamp_warnings INTERFACE -Wall -Wextra -Wpedantic $<$<BOOL:${TSTAMP_WERROR}>:-Werror>)
 
 add_library(tstamp_flags INTERFACE)
+target_link_libraries(tstamp_flags INTERFACE tstamp_warnings)
 target_compile_options(tstamp_flags INTERFACE
-    -Wall -Wextra -Wpedantic ${tstamp_werror}
     -Wconversion -Wsign-conversion -Wshadow -Wcast-qual -Wformat=2 -Wundef
     -Wnull-dereference -Wdouble-promotion
     $<$<COMPILE_LANGUAGE:CXX>:-Wold-style-cast -Wnon-virtual-dtor -Woverloaded-virtual>)
@@ -66,10 +69,12 @@ if(NOT WIN32)
     # Only the libraries a program uses (the compiler driver adds libm to every C++ link).
     target_link_options(tstamp_flags INTERFACE -Wl,--as-needed)
 else()
-    # A 64-bit clock on 32-bit msvcrt (_time64, _localtime64); ASLR (high entropy where
-    # the program is 64-bit) and NX for the console program; no time stamp in the PE
-    # header, so that a build gives the same bytes every time.
+    # A 64-bit clock on 32-bit msvcrt (_time64, _localtime64); the compiler's own runtime
+    # (libgcc, libstdc++, winpthread) linked in, so that a program imports msvcrt.dll and
+    # KERNEL32.dll only and needs no other DLL beside it; ASLR (high entropy where the
+    # program is 64-bit) and NX for the console program; no time stamp in the PE header,
+    # so that a build gives the same bytes every time.
     target_compile_definitions(tstamp_flags INTERFACE __MINGW_USE_VC2005_COMPAT)
-    target_link_options(tstamp_flags INTERFACE -Wl,--dynamicbase -Wl,--nxcompat -Wl,--no-insert-timestamp
+    target_link_options(tstamp_flags INTERFACE -static -Wl,--dynamicbase -Wl,--nxcompat -Wl,--no-insert-timestamp
         $<$<EQUAL:${CMAKE_SIZEOF_VOID_P},8>:-Wl,--high-entropy-va>)
 endif()

@@ -1,11 +1,10 @@
 # SPDX-License-Identifier: MIT
-# A Linux architecture built with Debian's cross compiler for it and run, tests included,
-# under qemu-user on the target's own C library. The toolchain file of each architecture
-# (toolchain-<triplet>.cmake) sets these and includes this file:
-#   tstamp_triplet      the GNU triplet of Debian's cross compiler
-#   tstamp_processor    CMAKE_SYSTEM_PROCESSOR
-#   tstamp_qemu         the qemu-user program that runs it
-#   tstamp_debian_arch  the architecture of its Debian package
+# A Linux target built with Debian's cross compiler for it, whose programs run under
+# qemu-user on the target's own C library. The toolchain file of each architecture
+# (toolchain-linux-<arch>.cmake) sets these and includes this file:
+#   tstamp_triplet    the GNU triplet of Debian's cross compiler
+#   tstamp_processor  CMAKE_SYSTEM_PROCESSOR
+#   tstamp_qemu       the qemu-user program that runs its programs
 set(CMAKE_SYSTEM_NAME Linux)
 set(CMAKE_SYSTEM_PROCESSOR ${tstamp_processor})
 
@@ -20,4 +19,3 @@ set(CMAKE_FIND_ROOT_PATH_MODE_PACKAGE ONLY)
 
 # The target's dynamic loader and libraries are those of the cross compiler's sysroot.
 set(CMAKE_CROSSCOMPILING_EMULATOR ${tstamp_qemu} -L /usr/${tstamp_triplet})
-set(TSTAMP_DEBIAN_ARCH ${tstamp_debian_arch} CACHE STRING "Architecture of the Debian package")

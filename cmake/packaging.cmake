@@ -18,7 +18,14 @@ set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 set(CPACK_STRIP_FILES ON)
 if(CMAKE_CROSSCOMPILING)
-    set(CPACK_DEBIAN_PACKAGE_ARCHITECTURE ${TSTAMP_DEBIAN_ARCH})
+    # Debian's name for the architecture of the cross compiler.
+    set(debian_architectures i686 i386 armv7l armhf aarch64 arm64 s390x s390x ppc64le ppc64el riscv64 riscv64)
+    list(FIND debian_architectures ${CMAKE_SYSTEM_PROCESSOR} processor_index)
+    if(processor_index LESS 0)
+        message(FATAL_ERROR "No Debian architecture for ${CMAKE_SYSTEM_PROCESSOR}")
+    endif()
+    math(EXPR processor_index "${processor_index} + 1")
+    list(GET debian_architectures ${processor_index} CPACK_DEBIAN_PACKAGE_ARCHITECTURE)
     # dpkg-shlibdeps needs the target's libc6 in the package database, and a cross
     # compiler's C library is not that (its package names libc6:<arch>, for the whole
     # library). The least libc6 is instead the newest GLIBC_ version that the program's
@@ -32,10 +39,10 @@ if(CMAKE_CROSSCOMPILING)
 else()
     set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 endif()
-# The program, the compressed man page (not the plain one), and the documents Debian
-# wants of every package: the copyright in its machine-readable form and the changelog.
+# The program, the compressed man page (not the plain one), the shell completions, and
+# the documents Debian wants of every package: the copyright in its machine-readable form and the changelog.
 set(CPACK_DEB_COMPONENT_INSTALL ON)
 set(CPACK_COMPONENTS_GROUPING ALL_COMPONENTS_IN_ONE)
-set(CPACK_COMPONENTS_ALL runtime man_compressed debian_doc)
+set(CPACK_COMPONENTS_ALL runtime man_compressed completion debian_doc)
 set(CPACK_PACKAGE_DIRECTORY ${CMAKE_BINARY_DIR}/package)
 include(CPack)

@@ -28,8 +28,9 @@ constexpr const char default_form[] = "%a %b %e %H:%M:%S %Y";
 constexpr const char long_date_time_form[] = "%A, %B %#d, %Y, %H:%M:%S";
 constexpr const char long_date_form[] = "%A, %B %#d, %Y";
 
-// Output cursor over the caller's buffer. `room` excludes the byte kept for the NUL, so
-// data[length] is always writable once the expansion ends.
+// The expansion so far, in the caller's buffer. `room` excludes the byte kept for the
+// NUL, so data[length] is always writable once the expansion ends. Only `append` writes
+// to it: that function alone knows the room and where the text is cut.
 struct sink {
     char *data;
     std::size_t room;
@@ -37,12 +38,13 @@ struct sink {
     bool overflow;
 };
 
-// Writers go through a local pointer and update the sink once: a store through char*
-// may alias the sink itself, which would otherwise reload its fields at every byte.
-void put_text(sink &s, const char *text, std::size_t n) noexcept {
+// Appends the first `n` bytes of `text`, or as many of them as there is room for; a cut
+// is remembered in `overflow`. Once the room is full every later call writes nothing.
+void append(sink &s, const char *text, std::size_t n) noexcept {
     const std::size_t free_bytes = s.room - s.length;
     const bool fits = n <= free_bytes;
     const std::size_t count = fits ? n : free_bytes;
+    // Through a local cursor: a store through char* may alias the sink itself.
     char *out = s.data + s.length;
     for (std::size_t i = 0; i < count; ++i) {
         out[i] = text[i];
@@ -53,109 +55,66 @@ void put_text(sink &s, const char *text, std::size_t n) noexcept {
     }
 }
 
-void put_char(sink &s, char c) noexcept {
-    if (s.length < s.room) {
-        s.data[s.length++] = c;
-    } else {
-        s.overflow = true;
-    }
+// One simple conversion's text: either in a scratch buffer of the renderer's or in
+// constant storage (names, the zone). It is appended whole or cut by `append`.
+struct piece {
+    const char *text;
+    std::size_t length;
+};
+
+// Big enough for any number a conversion prints: a long long's sign and 19 digits.
+constexpr std::size_t scratch_size = 24;
+struct scratch {
+    char bytes[scratch_size];
+};
+
+piece text_piece(const char *text, std::size_t length) noexcept {
+    return {text, length};
 }
 
-void put_unknown_field(sink &s) noexcept {
-    put_char(s, '?');
+piece unknown_field() noexcept {
+    return text_piece("?", 1);
 }
 
 // Decimal `value`, any size: a minus sign when negative, then the magnitude padded with
-// `pad` to `width` digits. `strip` (the "#" flag) drops the padding; zero still prints "0".
-void put_any_number(sink &s, long long value, std::size_t width, char pad, bool strip) noexcept {
+// `pad` to `width` digits (width <= 3). `strip` (the "#" flag) drops the padding; zero
+// still prints "0". Written from the last digit back, at the end of `buffer`.
+piece number(scratch &buffer, long long value, std::size_t width, char pad, bool strip) noexcept {
     unsigned long long magnitude =
         value < 0 ? 0ULL - static_cast<unsigned long long>(value) : static_cast<unsigned long long>(value);
-    std::size_t digits = 1;
-    for (unsigned long long rest = magnitude; rest >= 10; rest /= 10) {
-        ++digits;
-    }
-    const std::size_t padding = strip || digits >= width ? 0 : width - digits;
-    const std::size_t sign = value < 0 ? 1 : 0;
-    const std::size_t total = sign + padding + digits;
-    const std::size_t free_bytes = s.room - s.length;
-    char *out = s.data + s.length;
-    // From the last digit back; near the end of the room, what lies past it is dropped.
-    const bool fits = total <= free_bytes;
-    for (std::size_t i = total; i-- > sign + padding;) {
-        if (fits || i < free_bytes) {
-            out[i] = static_cast<char>('0' + magnitude % 10);
-        }
+    char *const end = buffer.bytes + scratch_size;
+    char *first = end;
+    do {
+        *--first = static_cast<char>('0' + magnitude % 10);
         magnitude /= 10;
-    }
-    for (std::size_t i = sign; i < sign + padding && i < free_bytes; ++i) {
-        out[i] = pad;
-    }
-    if (sign != 0 && free_bytes > 0) {
-        out[0] = '-';
-    }
-    if (fits) {
-        s.length += total;
-    } else {
-        s.length = s.room;
-        s.overflow = true;
-    }
-}
-
-// "00" to "99", two bytes a number.
-constexpr char digit_pairs[] =
-    "00010203040506070809101112131415161718192021222324252627282930313233343536373839"
-    "40414243444546474849505152535455565758596061626364656667686970717273747576777879"
-    "8081828384858687888990919293949596979899";
-
-// As put_any_number; the common cases, a field below 100 in at most two positions and a
-// year of four digits, go straight to the buffer.
-inline void put_number(sink &s, long long value, std::size_t width, char pad, bool strip) noexcept {
-    char *out = s.data + s.length;
-    if (value >= 0 && value < 100 && width <= 2 && s.room - s.length >= 2) {
-        const std::size_t v = static_cast<std::size_t>(value);
-        if (v >= 10 || (width == 2 && !strip && pad == '0')) {
-            out[0] = digit_pairs[2 * v];
-            out[1] = digit_pairs[2 * v + 1];
-            s.length += 2;
-        } else if (width == 2 && !strip) {
-            out[0] = pad;
-            out[1] = digit_pairs[2 * v + 1];
-            s.length += 2;
-        } else {
-            out[0] = digit_pairs[2 * v + 1];
-            s.length += 1;
+    } while (magnitude != 0);
+    if (!strip) {
+        while (static_cast<std::size_t>(end - first) < width) {
+            *--first = pad;
         }
-    } else if (value >= 1000 && value < 10000 && width <= 4 && s.room - s.length >= 4) {
-        const std::size_t high = static_cast<std::size_t>(value) / 100;
-        const std::size_t low = static_cast<std::size_t>(value) % 100;
-        out[0] = digit_pairs[2 * high];
-        out[1] = digit_pairs[2 * high + 1];
-        out[2] = digit_pairs[2 * low];
-        out[3] = digit_pairs[2 * low + 1];
-        s.length += 4;
-    } else {
-        put_any_number(s, value, width, pad, strip);
     }
+    if (value < 0) {
+        *--first = '-';
+    }
+    return text_piece(first, static_cast<std::size_t>(end - first));
 }
 
 // A numeric field whose source must lie in [low, high]; anything else renders as "?".
-void put_field(sink &s, int field, int low, int high, long long value, std::size_t width, bool strip,
-               char pad = '0') noexcept {
-    if (field < low || field > high) {
-        put_unknown_field(s);
-    } else {
-        put_number(s, value, width, pad, strip);
+piece field(scratch &buffer, int source, int low, int high, long long value, std::size_t width, bool strip,
+            char pad = '0') noexcept {
+    if (source < low || source > high) {
+        return unknown_field();
     }
+    return number(buffer, value, width, pad, strip);
 }
 
 template <std::size_t count>
-void put_name(sink &s, const char (&names)[count][name_width], int index, bool abbreviated) noexcept {
+piece name(const char (&names)[count][name_width], int index, bool abbreviated) noexcept {
     if (index < 0 || static_cast<std::size_t>(index) >= count) {
-        put_unknown_field(s);
-        return;
+        return unknown_field();
     }
-    const char *name = names[index];
-    put_text(s, name, abbreviated ? abbreviation_length : text_length(name));
+    const char *text = names[index];
+    return text_piece(text, abbreviated ? abbreviation_length : text_length(text));
 }
 
 bool is_leap(long long year) noexcept {
@@ -215,8 +174,6 @@ struct instant {
     const char *zone;
 };
 
-void expand(sink &s, const char *format, bool force_alt, const instant &in) noexcept;
-
 // C99 allows E and O only before these conversions; elsewhere the sequence is unknown.
 bool modifier_allows(char modifier, char conversion) noexcept {
     switch (modifier) {
@@ -256,138 +213,134 @@ bool modifier_allows(char modifier, char conversion) noexcept {
     }
 }
 
-// Renders one conversion. Returns false, having written nothing, when `conversion` is not
-// one of ours; the caller then copies the sequence as typed.
-bool render_conversion(sink &s, char conversion, bool alt, const instant &in) noexcept {
+// A conversion that stands for a FORMAT of simple ones; `pass_alt` tells whether a "#"
+// on it reaches the numeric fields inside. `form` is null for every other conversion.
+struct composite {
+    const char *form;
+    bool pass_alt;
+};
+
+composite composite_of(char conversion, bool alt) noexcept {
+    switch (conversion) {
+    case 'c':
+        return {alt ? long_date_time_form : default_form, false};
+    case 'D':
+        return {"%m/%d/%y", alt};
+    case 'F':
+        return {"%Y-%m-%d", alt};
+    case 'r':
+        return {"%I:%M:%S %p", alt};
+    case 'R':
+        return {"%H:%M", alt};
+    case 'T':
+        return {"%H:%M:%S", alt};
+    case 'x':
+        return {alt ? long_date_form : "%m/%d/%y", false};
+    case 'X':
+        return {"%H:%M:%S", false}; // "#" is ignored here
+    default:
+        return {nullptr, false};
+    }
+}
+
+// Renders one simple conversion into `result`, its digits (if any) in `buffer`. Returns
+// false when `conversion` is not one of ours; the caller then copies the sequence as typed.
+bool render_simple(char conversion, bool alt, const instant &in, scratch &buffer, piece &result) noexcept {
     const std::tm &t = in.t;
     switch (conversion) {
     case 'a':
     case 'A':
-        put_name(s, weekday_names, t.tm_wday, conversion == 'a');
+        result = name(weekday_names, t.tm_wday, conversion == 'a');
         break;
     case 'b':
     case 'h':
     case 'B':
-        put_name(s, month_names, t.tm_mon, conversion != 'B');
-        break;
-    case 'c':
-        expand(s, alt ? long_date_time_form : default_form, false, in);
+        result = name(month_names, t.tm_mon, conversion != 'B');
         break;
     case 'C':
-        put_number(s, century_of(full_year(t)), 2, '0', alt);
+        result = number(buffer, century_of(full_year(t)), 2, '0', alt);
         break;
     case 'd':
-        put_field(s, t.tm_mday, 1, 31, t.tm_mday, 2, alt);
-        break;
-    case 'D':
-        expand(s, "%m/%d/%y", alt, in);
+        result = field(buffer, t.tm_mday, 1, 31, t.tm_mday, 2, alt);
         break;
     case 'e':
-        put_field(s, t.tm_mday, 1, 31, t.tm_mday, 2, alt, ' ');
-        break;
-    case 'F':
-        expand(s, "%Y-%m-%d", alt, in);
+        result = field(buffer, t.tm_mday, 1, 31, t.tm_mday, 2, alt, ' ');
         break;
     case 'g':
     case 'G':
     case 'V':
         if (!week_fields_valid(t)) {
-            put_unknown_field(s);
+            result = unknown_field();
         } else {
             const iso_week week = iso_week_of(full_year(t), t.tm_yday, t.tm_wday);
             if (conversion == 'V') {
-                put_number(s, week.week, 2, '0', alt);
+                result = number(buffer, week.week, 2, '0', alt);
             } else if (conversion == 'g') {
-                put_number(s, year_in_century(week.year), 2, '0', alt);
+                result = number(buffer, year_in_century(week.year), 2, '0', alt);
             } else {
-                put_number(s, week.year, 1, '0', alt);
+                result = number(buffer, week.year, 1, '0', alt);
             }
         }
         break;
     case 'H':
-        put_field(s, t.tm_hour, 0, 23, t.tm_hour, 2, alt);
+        result = field(buffer, t.tm_hour, 0, 23, t.tm_hour, 2, alt);
         break;
     case 'I':
-        put_field(s, t.tm_hour, 0, 23, t.tm_hour % 12 == 0 ? 12 : t.tm_hour % 12, 2, alt);
+        result = field(buffer, t.tm_hour, 0, 23, t.tm_hour % 12 == 0 ? 12 : t.tm_hour % 12, 2, alt);
         break;
     case 'j':
-        put_field(s, t.tm_yday, 0, 365, t.tm_yday + 1LL, 3, alt); // no overflow before the check
+        result = field(buffer, t.tm_yday, 0, 365, t.tm_yday + 1LL, 3, alt); // no overflow before the check
         break;
     case 'm':
-        put_field(s, t.tm_mon, 0, 11, t.tm_mon + 1LL, 2, alt); // no overflow before the check
+        result = field(buffer, t.tm_mon, 0, 11, t.tm_mon + 1LL, 2, alt); // no overflow before the check
         break;
     case 'M':
-        put_field(s, t.tm_min, 0, 59, t.tm_min, 2, alt);
+        result = field(buffer, t.tm_min, 0, 59, t.tm_min, 2, alt);
         break;
     case 'n':
-        put_char(s, '\n');
+        result = text_piece("\n", 1);
         break;
     case 'p':
-        if (t.tm_hour < 0 || t.tm_hour > 23) {
-            put_unknown_field(s);
-        } else {
-            put_text(s, t.tm_hour < 12 ? "AM" : "PM", 2);
-        }
-        break;
-    case 'r':
-        expand(s, "%I:%M:%S %p", alt, in);
-        break;
-    case 'R':
-        expand(s, "%H:%M", alt, in);
+        result =
+            t.tm_hour < 0 || t.tm_hour > 23 ? unknown_field() : text_piece(t.tm_hour < 12 ? "AM" : "PM", 2);
         break;
     case 's':
-        put_number(s, in.seconds, 1, '0', alt);
+        result = number(buffer, in.seconds, 1, '0', alt);
         break;
     case 'S':
-        put_field(s, t.tm_sec, 0, 60, t.tm_sec, 2, alt); // 60: a leap second
+        result = field(buffer, t.tm_sec, 0, 60, t.tm_sec, 2, alt); // 60: a leap second
         break;
     case 't':
-        put_char(s, '\t');
-        break;
-    case 'T':
-        expand(s, "%H:%M:%S", alt, in);
+        result = text_piece("\t", 1);
         break;
     case 'u':
-        put_field(s, t.tm_wday, 0, 6, t.tm_wday == 0 ? 7 : t.tm_wday, 1, alt);
+        result = field(buffer, t.tm_wday, 0, 6, t.tm_wday == 0 ? 7 : t.tm_wday, 1, alt);
         break;
     case 'U':
-        if (!week_fields_valid(t)) {
-            put_unknown_field(s);
-        } else {
-            put_number(s, (t.tm_yday + 7 - t.tm_wday) / 7, 2, '0', alt);
-        }
+        result = week_fields_valid(t) ? number(buffer, (t.tm_yday + 7 - t.tm_wday) / 7, 2, '0', alt)
+                                      : unknown_field();
         break;
     case 'w':
-        put_field(s, t.tm_wday, 0, 6, t.tm_wday, 1, alt);
+        result = field(buffer, t.tm_wday, 0, 6, t.tm_wday, 1, alt);
         break;
     case 'W':
-        if (!week_fields_valid(t)) {
-            put_unknown_field(s);
-        } else {
-            put_number(s, (t.tm_yday + 7 - (t.tm_wday + 6) % 7) / 7, 2, '0', alt);
-        }
-        break;
-    case 'x':
-        expand(s, alt ? long_date_form : "%m/%d/%y", false, in);
-        break;
-    case 'X':
-        expand(s, "%H:%M:%S", false, in); // "#" is ignored here
+        result = week_fields_valid(t) ? number(buffer, (t.tm_yday + 7 - (t.tm_wday + 6) % 7) / 7, 2, '0', alt)
+                                      : unknown_field();
         break;
     case 'y':
-        put_number(s, year_in_century(full_year(t)), 2, '0', alt);
+        result = number(buffer, year_in_century(full_year(t)), 2, '0', alt);
         break;
     case 'Y':
-        put_number(s, full_year(t), 1, '0', alt);
+        result = number(buffer, full_year(t), 1, '0', alt);
         break;
     case 'z':
     case 'Z':
         // A name, never a numeric offset; nothing when the zone is unknown.
-        if (t.tm_isdst >= 0 && in.zone != nullptr) {
-            put_text(s, in.zone, text_length(in.zone));
-        }
+        result = t.tm_isdst >= 0 && in.zone != nullptr ? text_piece(in.zone, text_length(in.zone))
+                                                       : text_piece("", 0);
         break;
     case '%':
-        put_char(s, '%');
+        result = text_piece("%", 1);
         break;
     default:
         return false;
@@ -397,30 +350,17 @@ bool render_conversion(sink &s, char conversion, bool alt, const instant &in) no
 
 // Scanner: literal runs are copied, each "%" [#] [E|O] <conversion> is rendered, and a
 // sequence that is not ours (including a "%" or "%#" at the end) is copied as typed.
-// `force_alt` carries a composite's "#" into the numeric fields inside it.
-//
-// The sink overflows only with its room full, so once it has, every later write fails and
-// writes nothing. A literal run stops the scan there; after a conversion the scan goes on
-// rather than pay a check for it every time.
+// `force_alt` carries a composite's "#" into the numeric fields inside it. Once the text
+// has been cut nothing more can be written, so the scan stops there.
 void expand(sink &s, const char *format, bool force_alt, const instant &in) noexcept {
     const char *p = format;
-    while (*p != '\0') {
+    while (*p != '\0' && !s.overflow) {
         if (*p != '%') {
-            // A literal run, copied as it is scanned through local cursors: a store through
-            // char* may alias the sink, so its fields are read and written once a run.
-            char *out = s.data + s.length;
-            char *const end = s.data + s.room;
+            const char *run = p;
             do {
-                if (out == end) {
-                    s.overflow = true;
-                    break;
-                }
-                *out++ = *p++;
+                ++p;
             } while (*p != '\0' && *p != '%');
-            s.length = static_cast<std::size_t>(out - s.data);
-            if (s.overflow) {
-                return;
-            }
+            append(s, run, static_cast<std::size_t>(p - run));
             continue;
         }
         const char *sequence = p++;
@@ -437,9 +377,21 @@ void expand(sink &s, const char *format, bool force_alt, const instant &in) noex
         if (conversion != '\0') {
             ++p;
         }
-        if (conversion == '\0' || !modifier_allows(modifier, conversion) ||
-            !render_conversion(s, conversion, alt, in)) {
-            put_text(s, sequence, static_cast<std::size_t>(p - sequence));
+        if (conversion == '\0' || !modifier_allows(modifier, conversion)) {
+            append(s, sequence, static_cast<std::size_t>(p - sequence));
+            continue;
+        }
+        const composite whole = composite_of(conversion, alt);
+        if (whole.form != nullptr) {
+            expand(s, whole.form, whole.pass_alt, in);
+            continue;
+        }
+        scratch buffer;
+        piece rendered{};
+        if (render_simple(conversion, alt, in, buffer, rendered)) {
+            append(s, rendered.text, rendered.length);
+        } else {
+            append(s, sequence, static_cast<std::size_t>(p - sequence));
         }
     }
 }

@@ -7,6 +7,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <climits>
 #include <cstring>
 #include <string>
@@ -272,6 +273,12 @@ TEST(format_engine, any_year) {
         {"%Y %C %y %F", {2026, 12, 8, 0, 0, 0}, "UTC", "2026 20 26 2026-12-08"},
         {"%Y %C %y", {-1, 6, 1, 0, 0, 0}, "UTC", "-1 -01 99"},
         {"%Y %C %y %#C", {-12345, 6, 1, 0, 0, 0}, "UTC", "-12345 -124 55 -124"},
+        // The century rounds down: a negative year's century is one below its quotient
+        // unless the year is a multiple of 100.
+        {"%Y %C %y", {-99, 6, 1, 0, 0, 0}, "UTC", "-99 -01 01"},
+        {"%Y %C %y", {-100, 6, 1, 0, 0, 0}, "UTC", "-100 -01 00"},
+        {"%Y %C %y", {-101, 6, 1, 0, 0, 0}, "UTC", "-101 -02 99"},
+        {"%Y %C %y", {-199, 6, 1, 0, 0, 0}, "UTC", "-199 -02 01"},
     });
 }
 
@@ -287,15 +294,18 @@ TEST(format_engine, fields_out_of_range_render_as_question_marks) {
         {&std::tm::tm_mon, 12, "%b %B %m %h", "? ? ? ?"},
         {&std::tm::tm_mon, -1, "%b|%B|%m", "?|?|?"},
         {&std::tm::tm_wday, 7, "%a %A %u %w %U %W %V %G %g", "? ? ? ? ? ? ? ? ?"},
+        {&std::tm::tm_wday, -1, "%a %A %u %w %U %W %V %G %g", "? ? ? ? ? ? ? ? ?"},
         {&std::tm::tm_wday, INT_MIN, "%a", "?"},
         {&std::tm::tm_yday, 366, "%j %U %W %V", "? ? ? ?"},
-        {&std::tm::tm_yday, -1, "%j", "?"},
+        {&std::tm::tm_yday, -1, "%j %U %W %V %G %g", "? ? ? ? ? ?"},
         {&std::tm::tm_mday, 0, "%d %e", "? ?"},
-        {&std::tm::tm_mday, 32, "%#d", "?"},
+        {&std::tm::tm_mday, 32, "%#d %e", "? ?"},
         {&std::tm::tm_hour, 24, "%H %I %p", "? ? ?"},
-        {&std::tm::tm_hour, -1, "%r", "?:41:29 ?"},
+        {&std::tm::tm_hour, -1, "%H %I %p %r", "? ? ? ?:41:29 ?"},
         {&std::tm::tm_min, 60, "%M", "?"},
+        {&std::tm::tm_min, -1, "%M", "?"},
         {&std::tm::tm_sec, 61, "%S", "?"},
+        {&std::tm::tm_sec, -1, "%S", "?"},
         {&std::tm::tm_sec, 60, "%S", "60"}, // a leap second is in range
         {&std::tm::tm_year, INT_MAX, "%Y %y", "2147485547 47"},
         {&std::tm::tm_year, INT_MIN, "%Y %C", "-2147481748 -21474818"},
@@ -344,6 +354,54 @@ TEST(format_engine, capacity) {
         EXPECT_EQ(r.fitted, c.fitted) << c.format << " in " << c.capacity;
         for (std::size_t i = c.capacity; i < sizeof out; ++i) {
             ASSERT_EQ(out[i], 0x55) << c.format << ": byte " << i << " written past the capacity";
+        }
+    }
+}
+
+// Each kind of writer cut at every capacity from 0 to its length + 1: the text is the
+// start of the whole expansion, and "fitted" holds exactly when all of it fits.
+TEST(format_engine, every_writer_at_every_capacity) {
+    const std::string x247(247, 'x');
+    const std::string long_zone(60, 'Z');
+    const std::string at_minus_one = x247 + "%s";
+    const struct {
+        std::string format;
+        civil when;
+        const char *zone;
+        std::string expected;
+    } cases[] = {
+        {"a literal run", example, "EST", "a literal run"},
+        {"%%", example, "EST", "%"},
+        {"%B", example, "EST", "March"},
+        {"%d", fifth, "EST", "05"},
+        {"%#d", fifth, "EST", "5"},
+        {"%e", fifth, "EST", " 5"},
+        {"%j", fifth, "EST", "064"},
+        {"%Y", {-12345, 6, 1, 0, 0, 0}, "EST", "-12345"},
+        {"%s", example, "EST", "795184889"},
+        {"%c", example, "EST", "Tue Mar 14 12:41:29 1995"},
+        {"%Z", example, long_zone.c_str(), long_zone},
+        // The sign, and a zero, as the last byte that fits in the line.
+        {at_minus_one, {1969, 12, 31, 23, 59, 59}, "UTC", x247 + "-1"},
+        {at_minus_one, {1970, 1, 1, 0, 0, 0}, "UTC", x247 + "0"},
+    };
+    for (const auto &c : cases) {
+        const std::tm t = make_tm(c.when);
+        const long long seconds = epoch_seconds(c.when);
+        for (std::size_t capacity = 0; capacity <= c.expected.size() + 1; ++capacity) {
+            std::vector<char> out(capacity + 8, '\x55');
+            const format_result r = format_time(out.data(), capacity, c.format.c_str(), t, seconds, c.zone);
+            const std::size_t kept = capacity == 0 ? 0 : std::min(capacity - 1, c.expected.size());
+            EXPECT_EQ(r.fitted, kept == c.expected.size() && capacity > 0) << c.format << " in " << capacity;
+            EXPECT_EQ(r.length, kept) << c.format << " in " << capacity;
+            if (capacity > 0) {
+                EXPECT_EQ(std::string(out.data()), c.expected.substr(0, kept))
+                    << c.format << " in " << capacity;
+            }
+            for (std::size_t i = capacity; i < out.size(); ++i) {
+                ASSERT_EQ(out[i], '\x55')
+                    << c.format << ": byte " << i << " written past capacity " << capacity;
+            }
         }
     }
 }

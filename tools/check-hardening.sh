@@ -15,7 +15,13 @@ program=$build/tstamp
 
 hardening-check --nocfprotection "$program"
 
-objects=("$build"/CMakeFiles/tstamp.dir/src/*.o "$build"/CMakeFiles/tstamp_core.dir/src/*.o)
+# The program's objects: those the compile database names for the sources in src/.
+mapfile -t objects < <(python3 -c 'import json, os, shlex, sys
+for entry in json.load(open(os.path.join(sys.argv[1], "compile_commands.json"))):
+    if os.path.basename(os.path.dirname(entry["file"])) == "src":
+        words = shlex.split(entry["command"])
+        print(os.path.join(entry["directory"], words[words.index("-o") + 1]))' "$build")
+((${#objects[@]} > 0)) || { echo "no objects of the program in $build/compile_commands.json"; exit 1; }
 for object in "${objects[@]}"; do
     readelf -n "$object" | grep -q 'x86 feature: IBT, SHSTK' || {
         echo "no IBT and SHSTK marks in $object"

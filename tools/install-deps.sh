@@ -2,7 +2,9 @@
 # SPDX-License-Identifier: MIT
 # Installs the Debian 12 packages that tstamp needs, and only those still missing.
 #   install-deps.sh build   what building and running the program needs
-#   install-deps.sh test    that, and what every test needs as well
+#   install-deps.sh test    that, and what every test needs as well; and where the kernel
+#                           runs no 32-bit x86 program itself, a binfmt_misc entry that
+#                           hands them to qemu-i386 (32-bit Wine is such a program)
 set -euo pipefail
 set_name=${1:-build}
 
@@ -18,6 +20,9 @@ test_packages=(
     clang-tidy clang-format cppcheck # static analysis and the layout check
     g++-mingw-w64-i686 binutils-mingw-w64-i686 # the 32-bit Windows build and its import check
     wine wine32:i386            # runs the Windows build and its tests
+    wine32-preloader:i386 binfmt-support # 32-bit Wine where qemu-i386 runs it (below)
+    icoutils                    # the Windows programs' resources: version and manifest
+    bash-completion zsh fish    # the shell completions, driven by their shells
     devscripts                  # hardening-check for the release binary
     groff mandoc man-db         # the man page checks
     dpkg-dev file               # the Debian package: dpkg-shlibdeps, dpkg-deb
@@ -44,11 +49,45 @@ for package in "${packages[@]}"; do
 done
 if ((${#missing[@]} == 0)); then
     echo "install-deps: every package for '$set_name' is installed"
-    exit 0
+else
+    echo "install-deps: installing ${missing[*]}"
+    if [[ " ${missing[*]} " == *":i386 "* ]] && ! dpkg --print-foreign-architectures | grep -qx i386; then
+        "${sudo[@]}" dpkg --add-architecture i386
+    fi
+    "${sudo[@]}" apt-get update
+    "${sudo[@]}" env DEBIAN_FRONTEND=noninteractive apt-get install -y --no-install-recommends "${missing[@]}"
 fi
-echo "install-deps: installing ${missing[*]}"
-if [[ " ${missing[*]} " == *":i386 "* ]] && ! dpkg --print-foreign-architectures | grep -qx i386; then
-    "${sudo[@]}" dpkg --add-architecture i386
+[[ $set_name == test ]] || exit 0
+
+# Whether this kernel starts a 32-bit x86 program, found by starting one: the least such
+# program, 96 bytes that only exit with status 7.
+runs_i386() {
+    local probe status=0
+    probe=$(mktemp)
+    printf '%b' '\x7fELF\x01\x01\x01\x00\x00\x00\x00\x00\x00\x00\x00\x00\x02\x00\x03\x00\x01\x00\x00\x00' \
+        '\x54\x80\x04\x08\x34\x00\x00\x00\x00\x00\x00\x00\x00\x00\x00\x00\x34\x00\x20\x00\x01\x00\x00\x00' \
+        '\x00\x00\x00\x00\x01\x00\x00\x00\x00\x00\x00\x00\x00\x80\x04\x08\x00\x80\x04\x08\x60\x00\x00\x00' \
+        '\x60\x00\x00\x00\x05\x00\x00\x00\x00\x10\x00\x00\xb8\x01\x00\x00\x00\xbb\x07\x00\x00\x00\xcd\x80' >"$probe"
+    chmod +x "$probe"
+    "$probe" 2>/dev/null || status=$?
+    rm -f "$probe"
+    ((status == 7))
+}
+runs_i386 && exit 0
+
+# The entry hands every 32-bit x86 ELF program to qemu-i386. Flag F: the kernel opens
+# qemu-i386 when the entry is made, so programs in a chroot or a fresh clone use it too.
+# Remove it with: update-binfmts --package tstamp --remove tstamp-i386 /usr/bin/qemu-i386
+binfmt=/proc/sys/fs/binfmt_misc
+mountpoint -q "$binfmt" || "${sudo[@]}" mount -t binfmt_misc binfmt_misc "$binfmt"
+if [[ -e /var/lib/binfmts/tstamp-i386 ]]; then
+    "${sudo[@]}" update-binfmts --enable tstamp-i386
+else
+    "${sudo[@]}" update-binfmts --package tstamp --install tstamp-i386 /usr/bin/qemu-i386 \
+        --magic '\x7fELF\x01\x01\x01\x00\x00\x00\x00\x00\x00\x00\x00\x00\x02\x00\x03\x00' \
+        --mask '\xff\xff\xff\xff\xff\xfe\xfe\x00\xff\xff\xff\xff\xff\xff\xff\xff\xfe\xff\xff\xff' \
+        --credentials no --fix-binary yes
 fi
-"${sudo[@]}" apt-get update
-"${sudo[@]}" env DEBIAN_FRONTEND=noninteractive apt-get install -y --no-install-recommends "${missing[@]}"
+runs_i386 || { echo "install-deps: 32-bit x86 programs do not run, even through qemu-i386" >&2; exit 1; }
+echo "install-deps: registered qemu-i386 for 32-bit x86 programs (binfmt_misc entry tstamp-i386, flag F):" \
+    "this kernel does not run them itself, and 32-bit Wine is one"

@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # SPDX-License-Identifier: MIT
 # Builds the release artifacts of the current version into dist/, from the project's
-# presets (in build/dist/, tests not built), and writes dist/SHA256SUMS:
+# presets as they are (each in its own build/<preset>/, the folder its tests run in), and
+# writes dist/SHA256SUMS:
 #   source    tstamp-<version>.tar.gz: the tree of the commit checked out (HEAD)
 #   <arch>    tstamp_<version>_<arch>.deb for amd64 arm64 armhf i386 ppc64el riscv64 s390x
 #   win32     tstamp-<version>-win32.zip: tstamp.exe, LICENSE, README.txt, tstamp.html
@@ -12,8 +13,6 @@
 # commit's time unless it is set.
 set -euo pipefail
 cd "$(dirname "$0")/.."
-version=$(sed -n 's/^ *VERSION \([0-9][0-9.]*\)$/\1/p' CMakeLists.txt | head -n 1)
-[[ -n $version ]] || { echo "release.sh: no VERSION in CMakeLists.txt" >&2; exit 1; }
 commit_time=$(git log -1 --format=%ct) || { echo "release.sh: needs a git checkout" >&2; exit 1; }
 export SOURCE_DATE_EPOCH=${SOURCE_DATE_EPOCH:-$commit_time}
 export TZ=UTC LC_ALL=C
@@ -25,22 +24,23 @@ declare -A zip_presets=([win32]=windows-x86 [win64]=windows-x64)
 artifacts=("$@")
 ((${#artifacts[@]} > 0)) || artifacts=(source amd64 arm64 armhf i386 ppc64el riscv64 s390x win32 win64)
 
-rm -rf dist
-mkdir -p dist build/dist
-
-# build PRESET: the preset's release build, without tests, in build/dist/PRESET.
+# build PRESET TARGET...: the preset's build of what ships, in build/PRESET.
 build() {
-    local dir=build/dist/$1
     echo "==== release.sh: building $1"
-    cmake --preset "$1" -B "$dir" -DCMAKE_BUILD_TYPE=Release -DTSTAMP_BUILD_TESTS=OFF \
-        -DTSTAMP_BUILD_BENCHMARKS=OFF >/dev/null
-    cmake --build "$dir" -j "$(nproc)" >/dev/null
+    cmake --preset "$1" >/dev/null
+    cmake --build --preset "$1" --target "${@:2}" >/dev/null
 }
+
+# The version of project(), which the release build writes beside itself.
+build release tstamp man_page debian_changelog
+version=$(<build/release/version.txt)
+
+rm -rf dist build/dist
+mkdir -p dist build/dist
 
 # The manual for Windows users, as a web page rendered from the man page.
 manual_html() {
-    [[ -f build/dist/release/man/tstamp.1 ]] || build release
-    mandoc -T html -O fragment build/dist/release/man/tstamp.1 |
+    mandoc -T html -O fragment build/release/man/tstamp.1 |
         sed '1i <!DOCTYPE html>\n<html><head><meta charset="utf-8"><title>tstamp(1)</title></head><body>' |
         sed '$a </body></html>'
 }
@@ -49,25 +49,24 @@ manual_html() {
 crlf() { sed 's/$/\r/'; }
 
 source_archive() {
-    git archive --format=tar --prefix="tstamp-$version/" HEAD | gzip -9n >"dist/tstamp-$version.tar.gz"
+    git -c tar.umask=0022 archive --format=tar --prefix="tstamp-$version/" HEAD | gzip -9n >"dist/tstamp-$version.tar.gz"
 }
 
 debian_package() { # debian_package ARCH
-    local preset=${deb_presets[$1]} dir=build/dist/${deb_presets[$1]}
-    build "$preset"
-    rm -rf "$dir/package"
-    cpack --config "$dir/CPackConfig.cmake" -B "$dir/package" >/dev/null
-    cp "$dir/package/tstamp_${version}_$1.deb" dist/
+    local preset=${deb_presets[$1]}
+    build "$preset" tstamp man_page debian_changelog
+    cpack --config "build/$preset/CPackConfig.cmake" -B "build/dist/$1" >/dev/null
+    cp "build/dist/$1/tstamp_${version}_$1.deb" dist/
 }
 
 windows_zip() { # windows_zip win32|win64
     local preset=${zip_presets[$1]} name=tstamp-$version-$1 bits=32-bit
     [[ $1 == win64 ]] && bits=64-bit
-    build "$preset"
+    build "$preset" tstamp
     local stage=build/dist/zip/$name
     rm -rf build/dist/zip
     mkdir -p "$stage"
-    cmake --install "build/dist/$preset" --prefix "build/dist/zip/install" --component runtime --strip >/dev/null
+    cmake --install "build/$preset" --prefix "build/dist/zip/install" --component runtime --strip >/dev/null
     cp build/dist/zip/install/bin/tstamp.exe "$stage/"
     crlf <LICENSE >"$stage/LICENSE"
     sed -e "s/@VERSION@/$version/" -e "s/@BITS@/$bits/" packaging/README-windows.txt | crlf >"$stage/README.txt"

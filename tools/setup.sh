@@ -5,6 +5,6 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 tools/install-deps.sh build
-cmake --preset release -DTSTAMP_BUILD_TESTS=OFF -DTSTAMP_BUILD_BENCHMARKS=OFF
-cmake --build --preset release -j "$(nproc)"
-build/release/tstamp
+cmake -S . -B build/setup -DCMAKE_BUILD_TYPE=Release -DTSTAMP_BUILD_TESTS=OFF
+cmake --build build/setup -j "$(nproc)"
+build/setup/tstamp

@@ -2,7 +2,7 @@
 # SPDX-License-Identifier: MIT
 # The program as a user gets it: the man page, `cmake --install`, and the Debian package.
 #
-# Usage: package_test.sh GROUP
+# Usage: package_test.sh GROUP   (an unknown group exits 2; a group that checks nothing fails)
 # Environment: TSTAMP_BUILD (the build folder), TSTAMP_VERSION (the project's version)
 set -u
 group=${1:?usage: package_test.sh GROUP}
@@ -67,6 +67,15 @@ group_install() {
     expect "bin/tstamp is installed and runs" runs "$work/prefix/bin/tstamp"
     expect "share/man/man1/tstamp.1 is installed" test -f "$work/prefix/share/man/man1/tstamp.1"
     expect "man -l shows the installed page" man_page_reads "$work/prefix/share/man/man1/tstamp.1"
+    completions_in "$work/prefix/share"
+}
+
+completions_in() { # completions_in SHARE: each shell's completion where it looks
+    local file
+    for file in bash-completion/completions/tstamp zsh/vendor-completions/_tstamp \
+        fish/vendor_completions.d/tstamp.fish; do
+        expect "$file is installed" grep -q '%Y' "$1/$file"
+    done
 }
 
 group_deb() {
@@ -91,8 +100,10 @@ group_deb() {
     expect "the packaged program runs" runs "$work/root/usr/bin/tstamp"
     expect "the packaged program is stripped" grep -q ', stripped' <<<"$(file -b "$work/root/usr/bin/tstamp")"
     expect "man -l shows the packaged page" man_page_reads "$page"
+    completions_in "$work/root/usr/share"
 }
 
+declare -F "group_$group" >/dev/null || { echo "package_test.sh: no group $group" >&2; exit 2; }
 "group_$group"
 printf '%s: %d passed, %d failed\n' "$group" "$passed" "$failed"
-((failed == 0))
+((failed == 0 && passed > 0))

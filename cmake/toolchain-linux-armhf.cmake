@@ -1,7 +1,6 @@
 # SPDX-License-Identifier: MIT
-# Debian armhf: arm-linux-gnueabihf-g++, run under qemu-arm.
+# Debian armhf: arm-linux-gnueabihf-g++, its programs run under qemu-arm.
 set(tstamp_triplet arm-linux-gnueabihf)
 set(tstamp_processor armv7l)
 set(tstamp_qemu qemu-arm)
-set(tstamp_debian_arch armhf)
 include(${CMAKE_CURRENT_LIST_DIR}/linux-cross.cmake)

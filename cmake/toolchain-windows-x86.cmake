@@ -1,5 +1,5 @@
 # SPDX-License-Identifier: MIT
-# 32-bit Windows: i686-w64-mingw32-g++-posix, run under Wine.
+# 32-bit Windows: i686-w64-mingw32-g++-posix, its programs run under Wine.
 set(tstamp_triplet i686-w64-mingw32)
 set(tstamp_processor x86)
 set(tstamp_wine /usr/lib/wine/wine)

@@ -1,0 +1,137 @@
+# SPDX-License-Identifier: MIT
+# How a test runs a program of this build: natively, under qemu-user or under Wine, and
+# with the test stand-in for the clock when the test asks for it. Only this file knows.
+#
+# It writes the build's launcher, <build>/run-on-target:
+#   run-on-target PROGRAM [ARGUMENT ...]   runs PROGRAM as this build's target runs it;
+#                                          with TSTAMP_TEST_CLOCK set in the environment its
+#                                          clock is the stand-in (tests/e2e/clock_shim.c)
+#   run-on-target --prepare                makes what every run needs first (a Wine prefix)
+# and defines
+#   tstamp_add_test(NAME <name> COMMAND <target> [ARG ...])
+#       a test that runs a program of this build through the launcher;
+#   tstamp_add_test(NAME <name> HOST COMMAND <command> [ARG ...])
+#       a test that runs a host command (a script) which runs the program itself: its
+#       environment holds TSTAMP (the program) and TSTAMP_LAUNCH (the launcher).
+# ENVIRONMENT <NAME=value ...> adds to a test's environment in both forms.
+#
+# Paths may hold blanks; they are quoted here, once. A path with a single quote is not
+# supported.
+
+set(tstamp_launcher ${CMAKE_BINARY_DIR}/run-on-target)
+
+# 'value', for bash.
+function(tstamp_shell_quote out)
+    set(words "")
+    foreach(word IN LISTS ARGN)
+        list(APPEND words "'${word}'")
+    endforeach()
+    list(JOIN words " " joined)
+    set(${out} "${joined}" PARENT_SCOPE)
+endfunction()
+
+set(tstamp_launcher_head [=[#!/usr/bin/env bash
+# Written by CMake (cmake/program_tests.cmake) for the build in this folder.
+# Usage: run-on-target PROGRAM [ARGUMENT ...] | run-on-target --prepare
+set -u
+]=])
+
+if(WIN32)
+    # The prefix is the build's own. Wine's notes and the two complaints of a machine
+    # without a display stay off the program's standard error; its errors (a missing DLL
+    # shows only there) stay on it.
+    tstamp_shell_quote(loader ${CMAKE_CROSSCOMPILING_EMULATOR})
+    tstamp_shell_quote(prefix ${CMAKE_BINARY_DIR}/wineprefix)
+    string(CONCAT tstamp_launcher_body
+        "loader=${loader}\n"
+        "export WINEPREFIX=${prefix} WINELOADER=${loader}\n"
+        [=[
+prepare() { # once, and one run at a time
+    (
+        flock 9
+        [[ -f $WINEPREFIX/system.reg ]] ||
+            { WINEDEBUG=-all "$loader" wineboot --init && WINEDEBUG=-all /usr/lib/wine/wineserver -w; }
+    ) 9>"$WINEPREFIX.lock"
+}
+if [[ ${1:-} == --prepare ]]; then
+    prepare
+    exit
+fi
+program=${1:?usage: run-on-target PROGRAM [ARGUMENT ...]}
+shift
+[[ -z ${TSTAMP_TEST_CLOCK+set} ]] || { echo "run-on-target: no test clock for Windows programs" >&2; exit 97; }
+prepare || exit 96
+export WINEDEBUG=fixme-all,err-winediag,err-systray
+]=])
+    if(CMAKE_SIZEOF_VOID_P EQUAL 4)
+        # Where the kernel runs no 32-bit x86 program itself, binfmt_misc hands Wine's
+        # loader to qemu-i386 (tools/install-deps.sh), and under qemu the loader cannot put
+        # ntdll at its preferred address. It says so on the program's standard error, but
+        # the line is not the program's: it alone is taken out, there alone.
+        string(APPEND tstamp_launcher_body [=[
+under_qemu=0
+for entry in /proc/sys/fs/binfmt_misc/*; do
+    grep -qsx enabled "$entry" && grep -qs '^interpreter .*qemu-i386' "$entry" && under_qemu=1
+done
+if ((under_qemu)); then
+    # Through a file, which leaves the program's standard output as it is, closed or not.
+    errors=$(mktemp)
+    "$loader" "$program" "$@" 2>"$errors"
+    status=$?
+    LC_ALL=C grep -av 'err:module:relocate_ntdll ntdll could not be mapped at preferred address' "$errors" >&2
+    rm -f "$errors"
+    exit $status
+fi
+]=])
+    endif()
+    string(APPEND tstamp_launcher_body [=[exec "$loader" "$program" "$@"
+]=])
+else()
+    # The stand-in clock is preloaded into the program alone: under qemu it goes to the
+    # guest through QEMU_SET_ENV, so that the host's loader of qemu itself does not try it.
+    add_library(clock_shim MODULE ${PROJECT_SOURCE_DIR}/tests/e2e/clock_shim.c)
+    target_link_libraries(clock_shim PRIVATE tstamp_warnings)
+    set_target_properties(clock_shim PROPERTIES PREFIX "")
+    tstamp_shell_quote(emulator ${CMAKE_CROSSCOMPILING_EMULATOR})
+    set(preload LD_PRELOAD)
+    if(CMAKE_CROSSCOMPILING_EMULATOR)
+        set(preload QEMU_SET_ENV=LD_PRELOAD)
+    endif()
+    string(CONCAT tstamp_launcher_body
+        "emulator=(${emulator})\n"
+        "[[ \${1:-} == --prepare ]] && exit 0\n"
+        "program=\${1:?usage: run-on-target PROGRAM [ARGUMENT ...]}\n"
+        "shift\n"
+        "[[ -z \${TSTAMP_TEST_CLOCK+set} ]] || export ${preload}='$<TARGET_FILE:clock_shim>'\n")
+    if(TSTAMP_SANITIZE)
+        # The sanitizers' runtime tolerates the preloaded clock.
+        string(APPEND tstamp_launcher_body "export ASAN_OPTIONS=verify_asan_link_order=0:detect_leaks=0\n")
+    endif()
+    string(APPEND tstamp_launcher_body [=[exec "${emulator[@]}" "$program" "$@"
+]=])
+endif()
+
+file(GENERATE OUTPUT ${tstamp_launcher} CONTENT "${tstamp_launcher_head}${tstamp_launcher_body}"
+    FILE_PERMISSIONS OWNER_READ OWNER_WRITE OWNER_EXECUTE GROUP_READ GROUP_EXECUTE WORLD_READ WORLD_EXECUTE)
+
+if(WIN32)
+    # Every test waits for the prefix, made once before the first of them.
+    add_test(NAME wine_prefix COMMAND ${tstamp_launcher} --prepare)
+    set_tests_properties(wine_prefix PROPERTIES FIXTURES_SETUP wine)
+endif()
+
+function(tstamp_add_test)
+    cmake_parse_arguments(PARSE_ARGV 0 arg "HOST" "NAME" "COMMAND;ENVIRONMENT")
+    if(arg_HOST)
+        add_test(NAME ${arg_NAME} COMMAND ${arg_COMMAND})
+        set(environment TSTAMP=$<TARGET_FILE:tstamp> TSTAMP_LAUNCH=${tstamp_launcher} ${arg_ENVIRONMENT})
+    else()
+        list(POP_FRONT arg_COMMAND program)
+        add_test(NAME ${arg_NAME} COMMAND ${tstamp_launcher} $<TARGET_FILE:${program}> ${arg_COMMAND})
+        set(environment ${arg_ENVIRONMENT})
+    endif()
+    set_tests_properties(${arg_NAME} PROPERTIES ENVIRONMENT "${environment}")
+    if(WIN32)
+        set_tests_properties(${arg_NAME} PROPERTIES FIXTURES_REQUIRED wine)
+    endif()
+endfunction()
