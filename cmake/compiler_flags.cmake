@@ -53,9 +53,30 @@ if(NOT WIN32)
     # protection, control-flow protection (x86: CET; arm64: PAC and BTI), PIE, full RELRO
     # with immediate binding. The Windows build leaves fortification and the stack protector
     # out: with mingw they pull in libssp-0.dll.
-    include(CheckPIESupported)
-    check_pie_supported(LANGUAGES C CXX)
-    set(CMAKE_POSITION_INDEPENDENT_CODE ON)
+    if(TSTAMP_STATIC)
+        # Every program with the C library inside: it then starts with no loader, no
+        # library and no file of its own around it. Position-independent (static-pie) where
+        # the C library has the start files for it (rcrt1.o), plainly static elsewhere.
+        # Debian's compilers make position-independent code unless told otherwise; CMake's
+        # own PIE flags would make the program dynamic again, so they are left out here.
+        # Its relative relocations packed (DT_RELR): the program relocates itself at each
+        # start, and packed that costs about 5,000 fewer of its 43,000 instructions (amd64).
+        # Sections of the C library that nothing uses are dropped: each program stays under
+        # 1 MiB stripped (ppc64el is the largest).
+        target_link_options(tstamp_flags INTERFACE -Wl,--gc-sections)
+        check_linker_flag(CXX -static-pie tstamp_links_static_pie)
+        check_linker_flag(CXX -Wl,-z,pack-relative-relocs tstamp_packs_relocations)
+        if(tstamp_links_static_pie)
+            target_link_options(tstamp_flags INTERFACE -static-pie
+                $<$<BOOL:${tstamp_packs_relocations}>:-Wl,-z,pack-relative-relocs>)
+        else()
+            target_link_options(tstamp_flags INTERFACE -static)
+        endif()
+    else()
+        include(CheckPIESupported)
+        check_pie_supported(LANGUAGES C CXX)
+        set(CMAKE_POSITION_INDEPENDENT_CODE ON)
+    endif()
     # A level of fortification that the packager's flags already choose is theirs.
     if(NOT TSTAMP_SANITIZE AND NOT "${CMAKE_CXX_FLAGS}" MATCHES "_FORTIFY_SOURCE")
         target_compile_options(tstamp_flags INTERFACE

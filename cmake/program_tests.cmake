@@ -5,7 +5,9 @@
 # It writes the build's launcher, <build>/run-on-target:
 #   run-on-target PROGRAM [ARGUMENT ...]   runs PROGRAM as this build's target runs it;
 #                                          with TSTAMP_TEST_CLOCK set in the environment its
-#                                          clock is the stand-in (tests/e2e/clock_shim.c)
+#                                          clock is the stand-in (tests/e2e/clock_shim.c);
+#                                          with TSTAMP_ROOT set (Linux), in that folder as
+#                                          the whole file system
 #   run-on-target --prepare                makes what every run needs first (a Wine prefix)
 # and defines
 #   tstamp_add_test(NAME <name> COMMAND <target> [ARG ...])
@@ -87,22 +89,53 @@ fi
     string(APPEND tstamp_launcher_body [=[exec "$loader" "$program" "$@"
 ]=])
 else()
-    # The stand-in clock is preloaded into the program alone: under qemu it goes to the
-    # guest through QEMU_SET_ENV, so that the host's loader of qemu itself does not try it.
-    add_library(clock_shim MODULE ${PROJECT_SOURCE_DIR}/tests/e2e/clock_shim.c)
-    target_link_libraries(clock_shim PRIVATE tstamp_warnings)
-    set_target_properties(clock_shim PROPERTIES PREFIX "")
     tstamp_shell_quote(emulator ${CMAKE_CROSSCOMPILING_EMULATOR})
-    set(preload LD_PRELOAD)
-    if(CMAKE_CROSSCOMPILING_EMULATOR)
-        set(preload QEMU_SET_ENV=LD_PRELOAD)
-    endif()
     string(CONCAT tstamp_launcher_body
         "emulator=(${emulator})\n"
         "[[ \${1:-} == --prepare ]] && exit 0\n"
         "program=\${1:?usage: run-on-target PROGRAM [ARGUMENT ...]}\n"
-        "shift\n"
-        "[[ -z \${TSTAMP_TEST_CLOCK+set} ]] || export ${preload}='$<TARGET_FILE:clock_shim>'\n")
+        "shift\n")
+    if(TSTAMP_STATIC)
+        # Nothing can be preloaded into a static program: the test clock is linked into a
+        # copy of it instead, which runs in its place.
+        add_executable(tstamp_test_clock ${PROJECT_SOURCE_DIR}/src/tstamp.cpp
+            ${PROJECT_SOURCE_DIR}/tests/e2e/clock_shim.c)
+        target_link_libraries(tstamp_test_clock PRIVATE tstamp_core)
+        target_compile_options(tstamp_test_clock PRIVATE $<$<COMPILE_LANGUAGE:CXX>:-fno-exceptions -fno-rtti>)
+        target_compile_definitions(tstamp_test_clock PRIVATE TSTAMP_CLOCK_WRAP)
+        target_link_options(tstamp_test_clock PRIVATE -Wl,--wrap=time -Wl,--wrap=__time64)
+        string(APPEND tstamp_launcher_body
+            "if [[ -n \${TSTAMP_TEST_CLOCK+set} ]]; then\n"
+            "    [[ $program == '$<TARGET_FILE:tstamp>' ]] || { echo \"run-on-target: the test clock is for $<TARGET_FILE_NAME:tstamp> only\" >&2; exit 97; }\n"
+            "    program='$<TARGET_FILE:tstamp_test_clock>'\n"
+            "fi\n")
+    else()
+        # The stand-in clock is preloaded into the program alone: under qemu it goes to the
+        # guest through QEMU_SET_ENV, so that the host's loader of qemu itself does not try
+        # it. LD_PRELOAD splits its list at blanks, so it names the library alone, and the
+        # loader finds it through LD_LIBRARY_PATH, which does not.
+        add_library(clock_shim MODULE ${PROJECT_SOURCE_DIR}/tests/e2e/clock_shim.c)
+        target_link_libraries(clock_shim PRIVATE tstamp_warnings)
+        set_target_properties(clock_shim PROPERTIES PREFIX "")
+        set(preload "LD_PRELOAD=$<TARGET_FILE_NAME:clock_shim> LD_LIBRARY_PATH='$<TARGET_FILE_DIR:clock_shim>'")
+        if(CMAKE_CROSSCOMPILING_EMULATOR)
+            set(preload "QEMU_SET_ENV='LD_PRELOAD=$<TARGET_FILE_NAME:clock_shim>,LD_LIBRARY_PATH=$<TARGET_FILE_DIR:clock_shim>'")
+        endif()
+        string(APPEND tstamp_launcher_body "[[ -z \${TSTAMP_TEST_CLOCK+set} ]] || export ${preload}\n")
+    endif()
+    # TSTAMP_ROOT=DIR runs the program in DIR as its root, a folder with nothing else in it
+    # (the program is given by its path there): in a namespace of its own, so no privilege
+    # is needed, and under qemu with the emulator copied in beside it (its static build,
+    # which needs nothing around it either).
+    string(APPEND tstamp_launcher_body [=[
+if [[ -n ${TSTAMP_ROOT:-} ]]; then
+    if ((${#emulator[@]})); then
+        cp "/usr/bin/${emulator[0]}-static" "$TSTAMP_ROOT/.emulator" || exit 96
+        emulator=(/.emulator)
+    fi
+    exec unshare --map-root-user --root="$TSTAMP_ROOT" "${emulator[@]}" "$program" "$@"
+fi
+]=])
     if(TSTAMP_SANITIZE)
         # The sanitizers' runtime tolerates the preloaded clock.
         string(APPEND tstamp_launcher_body "export ASAN_OPTIONS=verify_asan_link_order=0:detect_leaks=0\n")

@@ -5,10 +5,16 @@
 #   zips          every Windows zip: its files, and its program runs under Wine, as the
 #                 tests of its preset run programs (build/<preset>/run-on-target); with
 #                 TSTAMP_SKIP_WIN32=1 the win32 program is not run, and that is said
+#   tarballs      every tarball stores 0644 files and 0755 folders and programs, owned by
+#                 root; each static one holds its files, and its program, statically
+#                 linked and at most 1 MiB, runs in an empty root (under qemu for the
+#                 other architectures, through build/static-<arch>/run-on-target):
+#                 TZ=UTC, a zone with its file, and no zone at all (UTC)
 #   packager      the source archive, unpacked, builds as a packager builds (their flags,
 #                 extra warnings, no -Werror) and passes ctest
 #   reproducible  two clean clones at two paths, one of them with a blank in it, give the
-#                 same source archive, amd64 package and win32 zip, byte for byte; the
+#                 same source archive, amd64 package, win32 zip and amd64 static tarball,
+#                 byte for byte; the
 #                 one with the blank also builds and passes the release preset's tests
 # Usage: check-release.sh GROUP
 set -euo pipefail
@@ -54,6 +60,42 @@ group_zips() {
     done
 }
 
+group_tarballs() {
+    local tarball bad count=0
+    for tarball in dist/*.tar.gz; do
+        bad=$(tar --numeric-owner -tvzf "$tarball" | grep -vE '^(-rw-r--r--|-rwxr-xr-x|drwxr-xr-x) 0/0 ' || true)
+        [[ -z $bad ]] || { echo "$tarball: modes or owners: $bad"; return 1; }
+        echo "$tarball: $(tar -tzf "$tarball" | wc -l) entries, 0644 files, 0755 folders and programs, owner 0/0"
+    done
+    local arch name program root out today
+    for arch in amd64 arm64 armhf i386 ppc64el riscv64 s390x; do
+        name=tstamp-$version-linux-$arch
+        tar -xzf "dist/$name.tar.gz" -C "$work"
+        [[ $(cd "$work/$name" && find . -type f | sort | tr '\n' ' ') == \
+            "./LICENSE ./LICENSE.LGPL-2.1 ./NOTICE ./README ./completion/_tstamp ./completion/tstamp.bash ./completion/tstamp.fish ./tstamp ./tstamp.1 " ]] ||
+            { echo "$name holds: $(cd "$work/$name" && find . -type f | tr '\n' ' ')"; return 1; }
+        program=$work/$name/tstamp
+        file -b "$program" | grep -qE 'static(ally|-pie) linked' || { echo "$name: $(file -b "$program")"; return 1; }
+        (($(stat -c %s "$program") <= 1048576)) || { echo "$name: $(stat -c %s "$program") bytes"; return 1; }
+        # In a root holding only the program, then the program and one zone file.
+        root=$work/root-$arch
+        mkdir -p "$root"
+        cp "$program" "$root/tstamp"
+        today=$(TZ=UTC python3 -c 'import time; print(time.strftime("%Y-%m-%d"))')
+        out=$(env -u TZ TSTAMP_ROOT="$root" "build/static-$arch/run-on-target" /tstamp "+%F %Z")
+        [[ $out == "$today UTC" ]] || { echo "$name, no zone at all: '$out'"; return 1; }
+        out=$(TZ=UTC TSTAMP_ROOT="$root" "build/static-$arch/run-on-target" /tstamp "+%F %Z")
+        [[ $out == "$today UTC" ]] || { echo "$name, TZ=UTC: '$out'"; return 1; }
+        mkdir -p "$root/usr/share/zoneinfo/Asia"
+        cp /usr/share/zoneinfo/Asia/Kolkata "$root/usr/share/zoneinfo/Asia/"
+        out=$(TZ=Asia/Kolkata TSTAMP_ROOT="$root" "build/static-$arch/run-on-target" /tstamp "+%Z")
+        [[ $out == IST ]] || { echo "$name, TZ=Asia/Kolkata with its file: '$out'"; return 1; }
+        echo "$name: $(file -b "$program" | cut -d , -f 1-2), $(stat -c %s "$program") bytes; in an empty root: $today UTC, IST with one zone file"
+        count=$((count + 1))
+    done
+    ((count == 7))
+}
+
 group_packager() {
     tar -xzf "dist/tstamp-$version.tar.gz" -C "$work"
     cd "$work/tstamp-$version"
@@ -82,8 +124,8 @@ group_reproducible() {
     (cd "$two" && cmake --workflow --preset release >"$work/blank.log" 2>&1) ||
         { tail -n 40 "$work/blank.log"; echo "the release preset fails at a path with a blank"; return 1; }
     grep -E '^[0-9]+% tests passed' "$work/blank.log"
-    (cd "$one" && tools/release.sh source amd64 win32 >/dev/null)
-    (cd "$two" && tools/release.sh source amd64 win32 >/dev/null)
+    (cd "$one" && tools/release.sh source amd64 win32 linux-amd64 >/dev/null)
+    (cd "$two" && tools/release.sh source amd64 win32 linux-amd64 >/dev/null)
     cat "$one/dist/SHA256SUMS"
     cmp "$one/dist/SHA256SUMS" "$two/dist/SHA256SUMS"
 }

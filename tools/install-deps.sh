@@ -29,7 +29,7 @@ test_packages=(
     # The other Linux architectures: Debian's cross compilers, their programs run under qemu.
     g++-i686-linux-gnu g++-arm-linux-gnueabihf g++-aarch64-linux-gnu
     g++-s390x-linux-gnu g++-powerpc64le-linux-gnu g++-riscv64-linux-gnu
-    qemu-user
+    qemu-user qemu-user-static  # the static builds run in an empty root with the emulator beside them
     g++-11 clang-16             # the other compilers: GCC 11, clang 16
     g++-mingw-w64-x86-64 binutils-mingw-w64-x86-64 wine64 # 64-bit Windows, run under Wine
     lintian zip                 # the release: Debian's package checks, the Windows zips

@@ -7,6 +7,10 @@
 #   <arch>    tstamp_<version>_<arch>.deb for amd64 arm64 armhf i386 ppc64el riscv64 s390x
 #   win32     tstamp-<version>-win32.zip: tstamp.exe, LICENSE, README.txt, tstamp.html
 #   win64     tstamp-<version>-win64.zip: the same, 64-bit
+#   linux-<arch>  tstamp-<version>-linux-<arch>.tar.gz for the same seven architectures:
+#             the static program (the C library linked in), the man page, the
+#             completions, LICENSE, NOTICE (the C library's licence) and a README
+#   static    all seven of those
 # Usage: tools/release.sh [ARTIFACT ...]   (default: every artifact)
 #
 # The bytes depend only on the commit: every time stamp is SOURCE_DATE_EPOCH, which is the
@@ -22,7 +26,8 @@ declare -A deb_presets=([amd64]=release [arm64]=linux-arm64 [armhf]=linux-armhf 
     [ppc64el]=linux-ppc64el [riscv64]=linux-riscv64 [s390x]=linux-s390x)
 declare -A zip_presets=([win32]=windows-x86 [win64]=windows-x64)
 artifacts=("$@")
-((${#artifacts[@]} > 0)) || artifacts=(source amd64 arm64 armhf i386 ppc64el riscv64 s390x win32 win64)
+architectures=(amd64 arm64 armhf i386 ppc64el riscv64 s390x)
+((${#artifacts[@]} > 0)) || artifacts=(source "${architectures[@]}" win32 win64 static)
 
 # build PRESET TARGET...: the preset's build of what ships, in build/PRESET.
 build() {
@@ -79,10 +84,73 @@ windows_zip() { # windows_zip win32|win64
         "$name/tstamp.exe" "$name/tstamp.html")
 }
 
+# notice ARCH: the C library inside the static program, its licence, and its source.
+notice() {
+    local package=libc6-dev
+    [[ $1 == amd64 ]] || package=libc6-dev-$1-cross
+    local libc source source_version
+    IFS='|' read -r libc source source_version < <(dpkg-query -W -f='${Version}|${source:Package}|${source:Version}\n' "$package")
+    cat <<EOF
+tstamp $version for Linux ($1): the C library inside the program
+
+The program tstamp is statically linked: it holds the GNU C Library (glibc)
+${libc%%-*}, as Debian 12 builds it for $1 (package $package, version
+$libc, from Debian's source package $source $source_version, which
+carries glibc's own source).
+
+The GNU C Library is free software under the GNU Lesser General Public
+License, version 2.1 or later (LGPL-2.1-or-later); its text is in
+LICENSE.LGPL-2.1 beside this file. Its source is Debian's glibc source
+package of that version, from Debian's archive or snapshot.debian.org.
+
+You may relink tstamp with another version of the C library, or a changed one.
+The source archive of this version, tstamp-$version.tar.gz, holds all of
+tstamp's source and builds the program with the C library of the machine it is
+built on:
+
+    tar -xzf tstamp-$version.tar.gz && cd tstamp-$version
+    cmake -S . -B build -DCMAKE_BUILD_TYPE=Release -DTSTAMP_STATIC=ON -DTSTAMP_BUILD_TESTS=OFF && cmake --build build
+
+build/tstamp is the program. To link another C library, point the compiler at
+it, for instance with CMAKE_EXE_LINKER_FLAGS or a toolchain file.
+
+The program also holds parts of GCC's runtime libraries (libstdc++, libgcc),
+linked in under the GCC Runtime Library Exception. tstamp itself is under the
+MIT licence: see LICENSE.
+EOF
+}
+
+static_tarball() { # static_tarball ARCH
+    local preset=static-$1 name=tstamp-$version-linux-$1
+    build "$preset" tstamp man_page
+    local stage=build/dist/static/$name
+    rm -rf build/dist/static
+    mkdir -p "$stage/completion"
+    cmake --install "build/$preset" --prefix build/dist/static/install --component runtime --strip >/dev/null
+    cp build/dist/static/install/bin/tstamp "$stage/"
+    cp "build/$preset/man/tstamp.1" LICENSE "$stage/"
+    cp /usr/share/common-licenses/LGPL-2.1 "$stage/LICENSE.LGPL-2.1"
+    cp "build/$preset/completion/tstamp.bash" "build/$preset/completion/_tstamp" \
+        "build/$preset/completion/tstamp.fish" "$stage/completion/"
+    notice "$1" >"$stage/NOTICE"
+    sed -e "s/@VERSION@/$version/g" -e "s/@ARCH@/$1/g" packaging/README-linux.txt >"$stage/README"
+    find "$stage" -type d -exec chmod 0755 {} +
+    find "$stage" -type f -exec chmod 0644 {} +
+    chmod 0755 "$stage/tstamp"
+    # Fixed order, owner and times.
+    tar --sort=name --mtime="@$SOURCE_DATE_EPOCH" --owner=0 --group=0 --numeric-owner --format=gnu \
+        -C build/dist/static -cf - "$name" | gzip -9n >"dist/$name.tar.gz"
+}
+
 for artifact in "${artifacts[@]}"; do
     case $artifact in
     source) source_archive ;;
     win32 | win64) windows_zip "$artifact" ;;
+    static) for arch in "${architectures[@]}"; do static_tarball "$arch"; done ;;
+    linux-*)
+        [[ " ${architectures[*]} " == *" ${artifact#linux-} "* ]] || { echo "release.sh: no artifact $artifact" >&2; exit 2; }
+        static_tarball "${artifact#linux-}"
+        ;;
     *)
         [[ -n ${deb_presets[$artifact]:-} ]] || { echo "release.sh: no artifact $artifact" >&2; exit 2; }
         debian_package "$artifact"

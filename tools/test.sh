@@ -56,6 +56,10 @@ step "windows-x64: build, and test under wine64" cmake --workflow --preset windo
 for arch in i386 armhf arm64 s390x ppc64el riscv64; do
     step "linux-$arch: cross build, and test under qemu" cmake --workflow --preset "linux-$arch"
 done
+for arch in amd64 i386 armhf arm64 s390x ppc64el riscv64; do
+    step "static-$arch: static build, and test (under qemu but amd64), in an empty root too" \
+        cmake --workflow --preset "static-$arch"
+done
 step "release-clang: build and test with clang 14" cmake --workflow --preset release-clang
 
 # other_compiler NAME CC CXX: the release preset with another compiler, in build/NAME; the
@@ -70,14 +74,20 @@ step "clang-16: build and test" other_compiler clang-16 clang-16 clang++-16
 
 step "bench: build the benchmarks" cmake --workflow --preset bench
 step "start-up: at most 1.05 times the instructions of the least C program" \
-    bash bench/startup_ratio.sh build/bench/tstamp build/bench/bench/startup_min
+    bash bench/startup_ratio.sh build/bench/tstamp build/bench/bench/startup_min 1.05
+step "start-up of the static program: at most 0.35 times the same" \
+    bash bench/startup_ratio.sh build/static-amd64/tstamp build/bench/bench/startup_min 0.35
 
 step "release: every artifact into dist/" tools/release.sh
 step "release: packages, with lintian" tools/check-release.sh packages
 step "release: Windows zips, run under Wine" tools/check-release.sh zips
+step "release: tarballs, the static programs run in an empty root" tools/check-release.sh tarballs
 step "release: the source archive built as a packager builds it" tools/check-release.sh packager
 step "release: the same bytes from two clones, one at a path with a blank" tools/check-release.sh reproducible
 step "hardening of the release binary" tools/check-hardening.sh build/release
+for arch in amd64 i386 armhf arm64 s390x ppc64el riscv64; do
+    step "hardening of the static $arch binary" tools/check-hardening.sh "build/static-$arch"
+done
 step "layout and static analysis" tools/lint.sh
 
 echo

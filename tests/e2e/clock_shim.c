@@ -1,20 +1,23 @@
 /* SPDX-License-Identifier: MIT */
-/* Test-only stand-in for the C library's clock, preloaded into the program under test.
-   TSTAMP_TEST_CLOCK selects what time() does:
+/* Test-only stand-in for the C library's clock. TSTAMP_TEST_CLOCK selects what time() does:
      trap      - exit(99) at once: the run was not supposed to read the clock
      fail      - return -1 with errno EPERM: an unreadable clock
      minus_one - return -1 with errno untouched: one second before the Epoch, a real instant
      huge      - return a value whose year does not fit the broken-down time
      N         - (a decimal integer, any sign) return the instant N: a frozen clock
-   The shipped program never reads this variable; only this library does. Built with the
-   program's own flags, so on 32-bit glibc it replaces the 64-bit clock the program calls. */
+   The shipped program never reads this variable; only this code does. It reaches the
+   program in one of two ways: preloaded into a dynamically linked program, as a library
+   that defines time(); or, for a statically linked program, which nothing can be preloaded
+   into, linked into a test-only copy of it with -Wl,--wrap (TSTAMP_CLOCK_WRAP), which sends
+   the program's calls of time() here. Built with the program's own flags, so on 32-bit
+   glibc it replaces the 64-bit clock the program calls (__time64). */
 #include <errno.h>
 #include <stdlib.h>
 #include <string.h>
 #include <time.h>
 #include <unistd.h>
 
-time_t time(time_t *out) {
+static time_t test_clock(time_t *out) {
     const char *mode = getenv("TSTAMP_TEST_CLOCK");
     time_t value = 0;
     if (mode == NULL || strcmp(mode, "trap") == 0) {
@@ -39,3 +42,18 @@ time_t time(time_t *out) {
     }
     return value;
 }
+
+#if defined(TSTAMP_CLOCK_WRAP)
+time_t __wrap_time(time_t *out);
+time_t __wrap___time64(time_t *out);
+time_t __wrap_time(time_t *out) {
+    return test_clock(out);
+}
+time_t __wrap___time64(time_t *out) {
+    return test_clock(out);
+}
+#else
+time_t time(time_t *out) {
+    return test_clock(out);
+}
+#endif

@@ -384,6 +384,16 @@ group_binary() {
             passed=$((passed + 1)) || fail "OriginalFilename is tstamp.exe" "$(tr '\n' ' ' <<<"$strings")"
         wrestool -x --raw --type=24 "$TSTAMP" | grep -q 'level="asInvoker"' && passed=$((passed + 1)) ||
             fail "a manifest that runs as the invoker" "$(wrestool -l "$TSTAMP")"
+    elif [[ -n ${TSTAMP_STATIC:-} ]]; then
+        # Nothing to load: no interpreter, no library, no imported symbol.
+        readelf -lW "$TSTAMP" | grep -q 'INTERP' && fail "no dynamic loader" "$(readelf -lW "$TSTAMP" | grep -A 1 INTERP)" ||
+            passed=$((passed + 1))
+        local needed
+        needed=$(readelf -dW "$TSTAMP" | grep NEEDED)
+        [[ -z $needed ]] && passed=$((passed + 1)) || fail "no library" "$needed"
+        local imports
+        imports=$(readelf --dyn-syms -W "$TSTAMP" | awk '$7 == "UND" && $8 != "" {print $8}')
+        [[ -z $imports ]] && passed=$((passed + 1)) || fail "no import" "$(echo $imports)"
     elif [[ -n ${TSTAMP_SANITIZED:-} ]]; then
         readelf -d "$TSTAMP" | grep -q 'NEEDED.*\[libasan\.so' && passed=$((passed + 1)) ||
             fail "the program carries the address sanitizer" "$(readelf -d "$TSTAMP" | grep NEEDED)"
@@ -405,6 +415,46 @@ group_binary() {
             <(printf '%s\n' "${allowed[@]}" | sort))
         [[ -z $extra ]] && passed=$((passed + 1)) || fail "imports only what it must" "new: $(echo $extra)"
     fi
+}
+
+# The static program in a root that holds nothing else: no C library, no zone files, no
+# /etc/localtime; one zone file for one case.
+group_empty_root() {
+    local root=$work/root example=795184889
+    mkdir "$root"
+    cp "$TSTAMP" "$root/tstamp"
+    in_root() { # in_root [NAME=value ...] -- [operand ...]
+        local envs=()
+        while [[ $1 != -- ]]; do
+            envs+=("$1")
+            shift
+        done
+        shift
+        env -u TZ "${envs[@]}" TSTAMP_ROOT="$root" "$TSTAMP_LAUNCH" /tstamp "$@" >"$work/out" 2>"$work/err" </dev/null
+        status=$?
+    }
+    in_root --
+    check_match "the default line" '^[A-Z][a-z]{2} [A-Z][a-z]{2} [ 123][0-9] [0-9]{2}:[0-9]{2}:[0-9]{2} [0-9]{4,}$'
+    local before=$EPOCHSECONDS
+    in_root -- "+%s %Z"
+    check_match "a FORMAT, and UTC with no TZ and no /etc/localtime" '^[0-9]+ UTC$'
+    local printed
+    printed=$(cut -d ' ' -f 1 <"$work/out")
+    ((printed >= before && printed <= EPOCHSECONDS)) && passed=$((passed + 1)) ||
+        fail "the clock in the empty root" "printed $printed"
+    in_root TZ=UTC -- "+%H:%M %Z"
+    check_match "TZ=UTC" '^[0-9]{2}:[0-9]{2} UTC$'
+    in_root TZ=Asia/Kolkata -- "+%Z"
+    check "TZ a zone whose file is not there" 0 $'Asia
+' ""
+    mkdir -p "$root/usr/share/zoneinfo/Asia"
+    cp /usr/share/zoneinfo/Asia/Kolkata "$root/usr/share/zoneinfo/Asia/"
+    in_root TZ=Asia/Kolkata -- "+%Z %z"
+    check "TZ a zone with its file" 0 $'IST IST
+' ""
+    rm -r "$root/usr"
+    in_root -- -h
+    check "a rejected command line" 2 "" @usage
 }
 
 group_windows() {
