@@ -57,7 +57,7 @@ for arch in i386 armhf arm64 s390x ppc64el riscv64; do
     step "linux-$arch: cross build, and test under qemu" cmake --workflow --preset "linux-$arch"
 done
 for arch in amd64 i386 armhf arm64 s390x ppc64el riscv64; do
-    step "static-$arch: static build, and test (under qemu but amd64), in an empty root too" \
+    step "static-$arch: static build, and test (amd64 natively, the rest under qemu), in an empty root too" \
         cmake --workflow --preset "static-$arch"
 done
 step "release-clang: build and test with clang 14" cmake --workflow --preset release-clang
