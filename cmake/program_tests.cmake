@@ -98,10 +98,8 @@ else()
     if(TSTAMP_STATIC)
         # Nothing can be preloaded into a static program: the test clock is linked into a
         # copy of it instead, which runs in its place.
-        add_executable(tstamp_test_clock ${PROJECT_SOURCE_DIR}/src/tstamp.cpp
-            ${PROJECT_SOURCE_DIR}/tests/e2e/clock_shim.c)
-        target_link_libraries(tstamp_test_clock PRIVATE tstamp_core)
-        target_compile_options(tstamp_test_clock PRIVATE $<$<COMPILE_LANGUAGE:CXX>:-fno-exceptions -fno-rtti>)
+        add_executable(tstamp_test_clock $<TARGET_OBJECTS:tstamp_main> ${PROJECT_SOURCE_DIR}/tests/e2e/clock_shim.c)
+        target_link_libraries(tstamp_test_clock PRIVATE tstamp_main)
         target_compile_definitions(tstamp_test_clock PRIVATE TSTAMP_CLOCK_WRAP)
         target_link_options(tstamp_test_clock PRIVATE -Wl,--wrap=time -Wl,--wrap=__time64)
         string(APPEND tstamp_launcher_body

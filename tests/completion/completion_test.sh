@@ -18,8 +18,16 @@ fail() {
     failed=$((failed + 1))
     printf 'FAIL %s: %s\n' "$1" "$2"
 }
-expect() { # expect NAME CONDITION-STATUS DETAIL
-    if [[ $2 == 0 ]]; then passed=$((passed + 1)); else fail "$1" "$3"; fi
+# offers NAME COUNT SAMPLE: the shell listed COUNT candidates ($listed, one a line), and
+# SAMPLE, if any, is a line of what it showed ($shown).
+offers() {
+    local count
+    count=$(grep -c . <<<"$listed")
+    if [[ $count == "$2" ]] && { [[ -z $3 ]] || grep -qxF -- "$3" <<<"$shown"; }; then
+        passed=$((passed + 1))
+    else
+        fail "$1" "offers $count: $(head -n 3 <<<"$listed" | tr '\n\t' ' :')"
+    fi
 }
 
 # expand SEQUENCE: what the program prints for it, the clock and zone fixed.
@@ -53,15 +61,14 @@ group_sync() {
 
 # Each shell's table: the command line typed so far | how many it offers | one of them.
 group_bash() {
-    local row line word count sample replies
+    local line word count sample listed shown
     while IFS='|' read -r line word count sample; do
-        replies=$(bash -c 'source "$1"
+        listed=$(bash -c 'source "$1"
             COMP_LINE=$2 COMP_POINT=${#2} COMP_WORDS=(tstamp "$3") COMP_CWORD=1
             _tstamp
             printf "%s\n" "${COMPREPLY[@]}"' bash "$completions/tstamp.bash" "$line" "$word")
-        expect "bash: '$line'" "$([[ $(grep -c . <<<"$replies") == "$count" ]] &&
-            { [[ -z $sample ]] || grep -qxF -- "$sample" <<<"$replies"; }; echo $?)" \
-            "offers $(grep -c . <<<"$replies"): $(head -n 3 <<<"$replies" | tr '\n' ' ')"
+        shown=$listed
+        offers "bash: '$line'" "$count" "$sample"
     done <<'EOF'
 tstamp +%|+%|38|+%Y
 tstamp +%#|+%#|22|+%#d
@@ -75,12 +82,11 @@ EOF
 }
 
 group_fish() {
-    local line count sample replies
+    local line count sample listed shown
     while IFS='|' read -r line count sample; do
-        replies=$(fish -c 'source $argv[1]; complete -C $argv[2]' "$completions/tstamp.fish" "$line")
-        expect "fish: '$line'" "$([[ $(grep -c . <<<"$replies") == "$count" ]] &&
-            { [[ -z $sample ]] || grep -qxF -- "$(printf '%b' "$sample")" <<<"$replies"; }; echo $?)" \
-            "offers $(grep -c . <<<"$replies"): $(head -n 3 <<<"$replies" | tr '\n\t' ' :')"
+        listed=$(fish -c 'source $argv[1]; complete -C $argv[2]' "$completions/tstamp.fish" "$line")
+        shown=$listed
+        offers "fish: '$line'" "$count" "$(printf '%b' "$sample")"
     done <<'EOF'
 tstamp +%|38|+%Y\tyear, every digit (1995)
 tstamp +%#|22|+%#d\tday of the month without a leading zero
@@ -91,12 +97,11 @@ EOF
 }
 
 group_zsh() {
-    local line count sample shown
+    local line count sample listed shown
     while IFS='|' read -r line count sample; do
         shown=$(timeout 30 zsh -f "$(dirname "$0")/zsh_list.zsh" "$completions" "$line")
-        expect "zsh: '$line'" "$([[ $(grep -c -- ' -- ' <<<"$shown") == "$count" ]] &&
-            grep -qF -- "$sample" <<<"$shown"; echo $?)" \
-            "shows $(grep -c -- ' -- ' <<<"$shown"): $(head -n 3 <<<"$shown" | tr '\n' ' ')"
+        listed=$(grep -- ' -- ' <<<"$shown")
+        offers "zsh: '$line'" "$count" "$sample"
     done <<'EOF'
 tstamp +%|38|%Y  -- year, every digit (1995)
 tstamp +%#|22|%#d  -- day of the month without a leading zero

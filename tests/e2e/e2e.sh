@@ -38,8 +38,8 @@ fi
 # launch [operand ...]: runs the program; the caller redirects.
 launch() { "$TSTAMP_LAUNCH" "$TSTAMP" "$@"; }
 
-# run [NAME=value ...] -- [operand ...]
-# Runs the program with standard input from /dev/null; leaves its streams in $work/out and
+# run [NAME=value | -u NAME ...] -- [operand ...]
+# Runs the program with that environment (as env(1) takes it) and standard input from /dev/null; leaves its streams in $work/out and
 # $work/err and its exit status in $status.
 run() {
     local envs=()
@@ -187,8 +187,7 @@ group_frozen() {
     check "TZ a zone file that does not exist" 0 $'1995-03-14 12:41:29 [Nowhere]\n' ""
     run TSTAMP_TEST_CLOCK=$example TZ=:/nonexistent/zone -- "+%F %T [%Z]"
     check "TZ a path that does not exist" 0 $'1995-03-14 12:41:29 []\n' ""
-    env -u TZ TSTAMP_TEST_CLOCK=$example "$TSTAMP_LAUNCH" "$TSTAMP" "+%F %T" >"$work/out" 2>"$work/err" </dev/null
-    status=$?
+    run -u TZ TSTAMP_TEST_CLOCK=$example -- "+%F %T"
     check_match "TZ unset" '^1995-03-1[34] [0-9]{2}:[0-9]{2}:29$'
 
     # The clock frozen at the edges: before 1900, the second before the Epoch (when time
@@ -423,16 +422,7 @@ group_empty_root() {
     local root=$work/root example=795184889
     mkdir "$root"
     cp "$TSTAMP" "$root/tstamp"
-    in_root() { # in_root [NAME=value ...] -- [operand ...]
-        local envs=()
-        while [[ $1 != -- ]]; do
-            envs+=("$1")
-            shift
-        done
-        shift
-        env -u TZ "${envs[@]}" TSTAMP_ROOT="$root" "$TSTAMP_LAUNCH" /tstamp "$@" >"$work/out" 2>"$work/err" </dev/null
-        status=$?
-    }
+    in_root() { TSTAMP=/tstamp run -u TZ TSTAMP_ROOT="$root" "$@"; } # as run, TZ unset
     in_root --
     check_match "the default line" '^[A-Z][a-z]{2} [A-Z][a-z]{2} [ 123][0-9] [0-9]{2}:[0-9]{2}:[0-9]{2} [0-9]{4,}$'
     local before=$EPOCHSECONDS
