@@ -3,19 +3,19 @@
 
 #include "format_engine.h"
 
-#include <cerrno>
-#include <cstdio>
+#include <errno.h>
+#include <stdio.h>
 
-static_assert(sizeof(std::time_t) >= 8, "the clock must reach past 2038");
+static_assert(sizeof(time_t) >= 8, "the clock must reach past 2038");
 
 namespace {
 
 // Broken-down local time of `now`, copied into the caller's record at once.
-bool local_time(std::time_t now, std::tm *local) {
+bool local_time(time_t now, tm *local) {
 #if defined(_WIN32)
     // The runtime keeps this record per thread; nothing else runs between the call and
     // the copy.
-    const std::tm *record = std::localtime(&now);
+    const tm *record = localtime(&now);
     if (record == nullptr) {
         return false;
     }
@@ -27,7 +27,7 @@ bool local_time(std::time_t now, std::tm *local) {
 }
 
 // The zone's name or abbreviation at the instant of `local`, as the platform knows it.
-const char *zone_name(const std::tm &local) {
+const char *zone_name(const tm &local) {
 #if defined(_WIN32)
     return _tzname[local.tm_isdst > 0 ? 1 : 0];
 #else
@@ -35,8 +35,8 @@ const char *zone_name(const std::tm &local) {
 #endif
 }
 
-bool render(std::time_t now, const char *format, char *line_buffer) {
-    std::tm local; // filled whole by local_time, or not used
+bool render(time_t now, const char *format, char *line_buffer) {
+    tm local; // filled whole by local_time, or not used
     if (!local_time(now, &local)) {
         return false;
     }
@@ -47,28 +47,28 @@ bool render(std::time_t now, const char *format, char *line_buffer) {
 
 } // namespace
 
-bool read_clock(std::time_t *now) {
+bool read_clock(time_t *now) {
     errno = 0;
-    const std::time_t value = std::time(nullptr);
-    if (value == static_cast<std::time_t>(-1) && errno != 0) {
+    const time_t value = time(nullptr);
+    if (value == static_cast<time_t>(-1) && errno != 0) {
         return false;
     }
     *now = value;
     return true;
 }
 
-bool render_default(std::time_t now, char *line_buffer) {
+bool render_default(time_t now, char *line_buffer) {
     // The default form is %c with its own newline; the printed line then ends in an empty line.
     return render(now, "%c\n", line_buffer);
 }
 
-bool render_format(std::time_t now, const char *format, char *line_buffer) {
+bool render_format(time_t now, const char *format, char *line_buffer) {
     return render(now, format, line_buffer);
 }
 
 bool print_line(const char *line_buffer) {
     // What puts does, with the one output function the program imports anyway.
-    if (std::fputs(line_buffer, stdout) == EOF || std::fputs("\n", stdout) == EOF) {
+    if (fputs(line_buffer, stdout) == EOF || fputs("\n", stdout) == EOF) {
         return false;
     }
     // A buffered write succeeds even when the final one fails, and some runtimes report a
@@ -76,9 +76,9 @@ bool print_line(const char *line_buffer) {
     // reports a failure of either; msvcrt's close reports success after a failed flush, so
     // there the flush is checked first. (Any earlier failure already showed in fputs.)
 #if defined(_WIN32)
-    if (std::fflush(stdout) != 0) {
+    if (fflush(stdout) != 0) {
         return false;
     }
 #endif
-    return std::fclose(stdout) == 0;
+    return fclose(stdout) == 0;
 }

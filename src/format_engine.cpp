@@ -5,18 +5,18 @@ namespace {
 
 // C locale names. The abbreviations are the first three letters of these. Fixed-width
 // rows rather than pointers: the program then needs no relocation for them at start-up.
-constexpr std::size_t name_width = 10;
+constexpr size_t name_width = 10;
 constexpr char weekday_names[7][name_width] = {"Sunday",   "Monday", "Tuesday", "Wednesday",
                                                "Thursday", "Friday", "Saturday"};
 constexpr char month_names[12][name_width] = {"January",   "February", "March",    "April",
                                               "May",       "June",     "July",     "August",
                                               "September", "October",  "November", "December"};
-constexpr std::size_t abbreviation_length = 3;
+constexpr size_t abbreviation_length = 3;
 
 // The engine's own, so the program imports no more from the C library than it must:
 // every imported function costs a symbol lookup at start-up.
-std::size_t text_length(const char *text) noexcept {
-    std::size_t n = 0;
+size_t text_length(const char *text) noexcept {
+    size_t n = 0;
     while (text[n] != '\0') {
         ++n;
     }
@@ -33,20 +33,20 @@ constexpr const char long_date_form[] = "%A, %B %#d, %Y";
 // to it: that function alone knows the room and where the text is cut.
 struct sink {
     char *data;
-    std::size_t room;
-    std::size_t length;
+    size_t room;
+    size_t length;
     bool overflow;
 };
 
 // Appends the first `n` bytes of `text`, or as many of them as there is room for; a cut
 // is remembered in `overflow`. Once the room is full every later call writes nothing.
-void append(sink &s, const char *text, std::size_t n) noexcept {
-    const std::size_t free_bytes = s.room - s.length;
+void append(sink &s, const char *text, size_t n) noexcept {
+    const size_t free_bytes = s.room - s.length;
     const bool fits = n <= free_bytes;
-    const std::size_t count = fits ? n : free_bytes;
+    const size_t count = fits ? n : free_bytes;
     // Through a local cursor: a store through char* may alias the sink itself.
     char *out = s.data + s.length;
-    for (std::size_t i = 0; i < count; ++i) {
+    for (size_t i = 0; i < count; ++i) {
         out[i] = text[i];
     }
     s.length += count;
@@ -59,16 +59,16 @@ void append(sink &s, const char *text, std::size_t n) noexcept {
 // constant storage (names, the zone). It is appended whole or cut by `append`.
 struct piece {
     const char *text;
-    std::size_t length;
+    size_t length;
 };
 
 // Big enough for any number a conversion prints: a long long's sign and 19 digits.
-constexpr std::size_t scratch_size = 24;
+constexpr size_t scratch_size = 24;
 struct scratch {
     char bytes[scratch_size];
 };
 
-piece text_piece(const char *text, std::size_t length) noexcept {
+piece text_piece(const char *text, size_t length) noexcept {
     return {text, length};
 }
 
@@ -79,7 +79,7 @@ piece unknown_field() noexcept {
 // Decimal `value`, any size: a minus sign when negative, then the magnitude padded with
 // `pad` to `width` digits (width <= 3). `strip` (the "#" flag) drops the padding; zero
 // still prints "0". Written from the last digit back, at the end of `buffer`.
-piece number(scratch &buffer, long long value, std::size_t width, char pad, bool strip) noexcept {
+piece number(scratch &buffer, long long value, size_t width, char pad, bool strip) noexcept {
     unsigned long long magnitude =
         value < 0 ? 0ULL - static_cast<unsigned long long>(value) : static_cast<unsigned long long>(value);
     char *const end = buffer.bytes + scratch_size;
@@ -89,18 +89,18 @@ piece number(scratch &buffer, long long value, std::size_t width, char pad, bool
         magnitude /= 10;
     } while (magnitude != 0);
     if (!strip) {
-        while (static_cast<std::size_t>(end - first) < width) {
+        while (static_cast<size_t>(end - first) < width) {
             *--first = pad;
         }
     }
     if (value < 0) {
         *--first = '-';
     }
-    return text_piece(first, static_cast<std::size_t>(end - first));
+    return text_piece(first, static_cast<size_t>(end - first));
 }
 
 // A numeric field whose source must lie in [low, high]; anything else renders as "?".
-piece field(scratch &buffer, int source, int low, int high, long long value, std::size_t width, bool strip,
+piece field(scratch &buffer, int source, int low, int high, long long value, size_t width, bool strip,
             char pad = '0') noexcept {
     if (source < low || source > high) {
         return unknown_field();
@@ -108,9 +108,9 @@ piece field(scratch &buffer, int source, int low, int high, long long value, std
     return number(buffer, value, width, pad, strip);
 }
 
-template <std::size_t count>
+template <size_t count>
 piece name(const char (&names)[count][name_width], int index, bool abbreviated) noexcept {
-    if (index < 0 || static_cast<std::size_t>(index) >= count) {
+    if (index < 0 || static_cast<size_t>(index) >= count) {
         return unknown_field();
     }
     const char *text = names[index];
@@ -159,17 +159,17 @@ iso_week iso_week_of(long long year, int yday, int wday) noexcept {
     return {year, days / 7 + 1};
 }
 
-long long full_year(const std::tm &t) noexcept {
+long long full_year(const tm &t) noexcept {
     return static_cast<long long>(t.tm_year) + 1900;
 }
 
 // The week numbers read both the day of the year and the weekday.
-bool week_fields_valid(const std::tm &t) noexcept {
+bool week_fields_valid(const tm &t) noexcept {
     return t.tm_yday >= 0 && t.tm_yday <= 365 && t.tm_wday >= 0 && t.tm_wday <= 6;
 }
 
 struct instant {
-    const std::tm &t;
+    const tm &t;
     long long seconds;
     const char *zone;
 };
@@ -246,7 +246,7 @@ composite composite_of(char conversion, bool alt) noexcept {
 // Renders one simple conversion into `result`, its digits (if any) in `buffer`. Returns
 // false when `conversion` is not one of ours; the caller then copies the sequence as typed.
 bool render_simple(char conversion, bool alt, const instant &in, scratch &buffer, piece &result) noexcept {
-    const std::tm &t = in.t;
+    const tm &t = in.t;
     switch (conversion) {
     case 'a':
     case 'A':
@@ -360,7 +360,7 @@ void expand(sink &s, const char *format, bool force_alt, const instant &in) noex
             do {
                 ++p;
             } while (*p != '\0' && *p != '%');
-            append(s, run, static_cast<std::size_t>(p - run));
+            append(s, run, static_cast<size_t>(p - run));
             continue;
         }
         const char *sequence = p++;
@@ -378,7 +378,7 @@ void expand(sink &s, const char *format, bool force_alt, const instant &in) noex
             ++p;
         }
         if (conversion == '\0' || !modifier_allows(modifier, conversion)) {
-            append(s, sequence, static_cast<std::size_t>(p - sequence));
+            append(s, sequence, static_cast<size_t>(p - sequence));
             continue;
         }
         const composite whole = composite_of(conversion, alt);
@@ -391,15 +391,15 @@ void expand(sink &s, const char *format, bool force_alt, const instant &in) noex
         if (render_simple(conversion, alt, in, buffer, rendered)) {
             append(s, rendered.text, rendered.length);
         } else {
-            append(s, sequence, static_cast<std::size_t>(p - sequence));
+            append(s, sequence, static_cast<size_t>(p - sequence));
         }
     }
 }
 
 } // namespace
 
-format_result format_time(char *out, std::size_t capacity, const char *format, const std::tm &t,
-                          long long seconds, const char *zone) noexcept {
+format_result format_time(char *out, size_t capacity, const char *format, const tm &t, long long seconds,
+                          const char *zone) noexcept {
     // With capacity 0 there is no room even for the NUL: the expansion still runs, to
     // tell whether it is empty, but writes nothing.
     sink s{out, capacity > 0 ? capacity - 1 : 0, 0, false};

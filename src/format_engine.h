@@ -4,12 +4,12 @@
 // output does not depend on what the platform's own formatter makes of a sequence.
 #pragma once
 
-#include <cstddef>
-#include <ctime>
+#include <stddef.h>
+#include <time.h>
 
 struct format_result {
-    std::size_t length; // bytes written before the terminating NUL
-    bool fitted;        // false when the expansion was cut to fit the capacity
+    size_t length; // bytes written before the terminating NUL
+    bool fitted;   // false when the expansion was cut to fit the capacity
 };
 
 // Expands `format` for the broken-down time `t` into `out`, a buffer of `capacity` bytes.
@@ -24,5 +24,5 @@ struct format_result {
 // in the conversions that read them; any tm_year is valid.
 //
 // A pure function: it reads nothing but its arguments, allocates nothing, keeps no state.
-format_result format_time(char *out, std::size_t capacity, const char *format, const std::tm &t,
-                          long long seconds, const char *zone) noexcept;
+format_result format_time(char *out, size_t capacity, const char *format, const tm &t, long long seconds,
+                          const char *zone) noexcept;

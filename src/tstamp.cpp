@@ -8,11 +8,11 @@
 #include "date_render.h"
 #include "usage_text.h"
 
-#include <cerrno>
-#include <csignal>
-#include <cstddef>
-#include <cstdio>
-#include <cstring>
+#include <errno.h>
+#include <signal.h>
+#include <stddef.h>
+#include <stdio.h>
+#include <string.h>
 
 namespace {
 
@@ -21,7 +21,7 @@ constexpr int status_failed = 1;
 constexpr int status_rejected = 2;
 
 // Appends as much of `text` as fits, keeping room for the NUL.
-void append(char *line, std::size_t capacity, std::size_t *length, const char *text) {
+void append(char *line, size_t capacity, size_t *length, const char *text) {
     while (*text != '\0' && *length + 1 < capacity) {
         line[(*length)++] = *text++;
     }
@@ -33,15 +33,15 @@ void append(char *line, std::size_t capacity, std::size_t *length, const char *t
 int report_failure(const char *what) {
     const int reason = errno;
     char line[256];
-    std::size_t length = 0;
+    size_t length = 0;
     append(line, sizeof line, &length, "tstamp: ");
     append(line, sizeof line, &length, what);
     if (reason != 0) {
         append(line, sizeof line, &length, ": ");
-        append(line, sizeof line, &length, std::strerror(reason));
+        append(line, sizeof line, &length, strerror(reason));
     }
     append(line, sizeof line, &length, "\n");
-    std::fputs(line, stderr);
+    fputs(line, stderr);
     return status_failed;
 }
 
@@ -54,12 +54,12 @@ int main(int argc, char **argv) {
 #if defined(SIGPIPE)
         // The status is 2 whatever happens to the usage text, a reader that has gone
         // included: the broken-pipe signal would end the process with its own status.
-        std::signal(SIGPIPE, SIG_IGN);
+        signal(SIGPIPE, SIG_IGN);
 #endif
         write_usage();
         return status_rejected;
     }
-    std::time_t now = 0;
+    time_t now = 0;
     if (!read_clock(&now)) {
         return report_failure("cannot read the clock");
     }

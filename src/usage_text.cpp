@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: MIT
 #include "usage_text.h"
 
-#include <cstdio>
+#include <stdio.h>
 
 namespace {
 
@@ -56,6 +56,6 @@ constexpr char usage_lines[40][84] = {
 
 void write_usage() {
     for (const char *line : usage_lines) {
-        std::fputs(line, stderr);
+        fputs(line, stderr);
     }
 }

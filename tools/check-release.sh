@@ -6,8 +6,10 @@
 #                 tests of its preset run programs (build/<preset>/run-on-target); with
 #                 TSTAMP_SKIP_WIN32=1 the win32 program is not run, and that is said
 #   tarballs      every tarball stores 0644 files and 0755 folders and programs, owned by
-#                 root; each static one holds its files, and its program, statically
-#                 linked and at most 1 MiB, runs in an empty root (under qemu for the
+#                 root; each static one holds its files and the licence of its C
+#                 library (musl: its copyright and no LGPL text; glibc: the LGPL), and
+#                 its program, statically linked and at most 128 KiB (musl) or 1 MiB
+#                 (glibc), runs in an empty root (under qemu for the
 #                 other architectures, through build/static-<arch>/run-on-target):
 #                 TZ=UTC, a zone with its file, and no zone at all (UTC)
 #   packager      the source archive, unpacked, builds as a packager builds (their flags,
@@ -71,12 +73,22 @@ group_tarballs() {
     for arch in amd64 arm64 armhf i386 ppc64el riscv64 s390x; do
         name=tstamp-$version-linux-$arch
         tar -xzf "dist/$name.tar.gz" -C "$work"
-        [[ $(cd "$work/$name" && find . -type f | sort | tr '\n' ' ') == \
-            "./LICENSE ./LICENSE.LGPL-2.1 ./NOTICE ./README ./completion/_tstamp ./completion/tstamp.bash ./completion/tstamp.fish ./tstamp ./tstamp.1 " ]] ||
-            { echo "$name holds: $(cd "$work/$name" && find . -type f | tr '\n' ' ')"; return 1; }
         program=$work/$name/tstamp
+        # The C library inside, read off the program (glibc names itself in its messages),
+        # decides the licence files, and the NOTICE must name it. musl's programs are small.
+        local libc=musl licence=COPYRIGHT.musl most=131072
+        LC_ALL=C grep -qa glibc "$program" && libc=glibc licence=LICENSE.LGPL-2.1 most=1048576
+        [[ $(cd "$work/$name" && find . -type f | sort | tr '\n' ' ') == "$(printf './%s\n' "$licence" LICENSE NOTICE \
+            README completion/_tstamp completion/tstamp.bash completion/tstamp.fish tstamp tstamp.1 | sort | tr '\n' ' ')" ]] ||
+            { echo "$name holds: $(cd "$work/$name" && find . -type f | tr '\n' ' ')"; return 1; }
+        grep -q "holds $([[ $libc == musl ]] && echo musl || echo 'the GNU C Library')" "$work/$name/NOTICE" ||
+            { echo "$name: its NOTICE does not name $libc"; return 1; }
+        if [[ $libc == musl ]]; then
+            ! grep -rqi 'lesser general public' "$work/$name" || { echo "$name: LGPL text beside musl"; return 1; }
+            grep -q '^Copyright: .*Rich Felker' "$work/$name/COPYRIGHT.musl" || { echo "$name: no musl copyright"; return 1; }
+        fi
         file -b "$program" | grep -qE 'static(ally|-pie) linked' || { echo "$name: $(file -b "$program")"; return 1; }
-        (($(stat -c %s "$program") <= 1048576)) || { echo "$name: $(stat -c %s "$program") bytes"; return 1; }
+        (($(stat -c %s "$program") <= most)) || { echo "$name: $(stat -c %s "$program") bytes, more than $most"; return 1; }
         # In a root holding only the program, then the program and one zone file.
         root=$work/root-$arch
         mkdir -p "$root"
@@ -90,7 +102,7 @@ group_tarballs() {
         cp /usr/share/zoneinfo/Asia/Kolkata "$root/usr/share/zoneinfo/Asia/"
         out=$(TZ=Asia/Kolkata TSTAMP_ROOT="$root" "build/static-$arch/run-on-target" /tstamp "+%Z")
         [[ $out == IST ]] || { echo "$name, TZ=Asia/Kolkata with its file: '$out'"; return 1; }
-        echo "$name: $(file -b "$program" | cut -d , -f 1-2), $(stat -c %s "$program") bytes; in an empty root: $today UTC, IST with one zone file"
+        echo "$name: $libc, $(file -b "$program" | grep -oE 'static(ally|-pie) linked'), $(stat -c %s "$program") bytes; in an empty root: $today UTC, IST with one zone file"
         count=$((count + 1))
     done
     ((count == 7))

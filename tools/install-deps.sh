@@ -33,6 +33,8 @@ test_packages=(
     g++-11 clang-16             # the other compilers: GCC 11, clang 16
     g++-mingw-w64-x86-64 binutils-mingw-w64-x86-64 wine64 # 64-bit Windows, run under Wine
     lintian zip                 # the release: Debian's package checks, the Windows zips
+    # musl, which the static programs link, for every architecture Debian 12 has it for
+    musl-dev musl-dev:i386 musl-dev:armhf musl-dev:arm64 musl-dev:s390x musl-dev:ppc64el
 )
 
 packages=("${build_packages[@]}")
@@ -51,10 +53,18 @@ if ((${#missing[@]} == 0)); then
     echo "install-deps: every package for '$set_name' is installed"
 else
     echo "install-deps: installing ${missing[*]}"
-    if [[ " ${missing[*]} " == *":i386 "* ]] && ! dpkg --print-foreign-architectures | grep -qx i386; then
-        "${sudo[@]}" dpkg --add-architecture i386
-    fi
-    "${sudo[@]}" apt-get update
+    # A package of another architecture (name:arch) needs that architecture in dpkg first.
+    for architecture in $(printf '%s\n' "${missing[@]}" | sed -n 's/^.*://p' | sort -u); do
+        dpkg --print-foreign-architectures | grep -qx "$architecture" ||
+            "${sudo[@]}" dpkg --add-architecture "$architecture"
+    done
+    # A mirror caught mid-sync fails one index now and then: try again, and go on with what
+    # could be read (the install below says whether anything it needs is missing).
+    for attempt in 1 2 3; do
+        "${sudo[@]}" apt-get update && break
+        echo "install-deps: apt-get update failed (attempt $attempt of 3)" >&2
+        ((attempt == 3)) || sleep 30
+    done
     "${sudo[@]}" env DEBIAN_FRONTEND=noninteractive apt-get install -y --no-install-recommends "${missing[@]}"
 fi
 [[ $set_name == test ]] || exit 0

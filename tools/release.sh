@@ -8,8 +8,10 @@
 #   win32     tstamp-<version>-win32.zip: tstamp.exe, LICENSE, README.txt, tstamp.html
 #   win64     tstamp-<version>-win64.zip: the same, 64-bit
 #   linux-<arch>  tstamp-<version>-linux-<arch>.tar.gz for the same seven architectures:
-#             the static program (the C library linked in), the man page, the
-#             completions, LICENSE, NOTICE (the C library's licence) and a README
+#             the static program (the C library linked in: musl, glibc for riscv64),
+#             the man page, the completions, LICENSE, NOTICE (which C library, and its
+#             licence), the C library's copyright (COPYRIGHT.musl) or licence
+#             (LICENSE.LGPL-2.1), and a README
 #   static    all seven of those
 # Usage: tools/release.sh [ARTIFACT ...]   (default: every artifact)
 #
@@ -84,19 +86,48 @@ windows_zip() { # windows_zip win32|win64
         "$name/tstamp.exe" "$name/tstamp.html")
 }
 
+# static_libc ARCH: the C library that the static program of ARCH links, as its build
+# found it: musl, or glibc where Debian 12 has no musl for the architecture.
+static_libc() {
+    if grep -qx 'tstamp_on_glibc:INTERNAL=1' "build/static-$1/CMakeCache.txt"; then echo glibc; else echo musl; fi
+}
+
 # notice ARCH: the C library inside the static program, its licence, and its source.
 notice() {
-    local package=libc6-dev
-    [[ $1 == amd64 ]] || package=libc6-dev-$1-cross
-    local libc source source_version
+    local package libc source source_version
+    package=musl-dev:$1
+    if [[ $(static_libc "$1") == glibc ]]; then
+        package=libc6-dev
+        [[ $1 == amd64 ]] || package=libc6-dev-$1-cross
+    fi
     IFS='|' read -r libc source source_version < <(dpkg-query -W -f='${Version}|${source:Package}|${source:Version}\n' "$package")
+    if [[ $(static_libc "$1") == musl ]]; then
+        cat <<EOF
+tstamp $version for Linux ($1): the C library inside the program
+
+The program tstamp is statically linked: it holds musl ${libc%%-*}, as Debian 12
+builds it for $1 (package $package, version $libc,
+from Debian's source package $source $source_version).
+
+musl is free software under the MIT licence, as tstamp is. Its copyright
+notice and licence, with the few files of it under other permissive
+licences, are in COPYRIGHT.musl beside this file (the copyright file of
+Debian's package).
+
+Where the architecture needs them, the program also holds parts of GCC's
+runtime library (libgcc), linked in under the GCC Runtime Library Exception.
+tstamp itself is under the MIT licence: see LICENSE.
+EOF
+        return
+    fi
     cat <<EOF
 tstamp $version for Linux ($1): the C library inside the program
 
 The program tstamp is statically linked: it holds the GNU C Library (glibc)
 ${libc%%-*}, as Debian 12 builds it for $1 (package $package, version
 $libc, from Debian's source package $source $source_version, which
-carries glibc's own source).
+carries glibc's own source). tstamp's other static programs hold musl;
+Debian 12 has none for $1.
 
 The GNU C Library is free software under the GNU Lesser General Public
 License, version 2.1 or later (LGPL-2.1-or-later); its text is in
@@ -129,11 +160,16 @@ static_tarball() { # static_tarball ARCH
     cmake --install "build/$preset" --prefix build/dist/static/install --component runtime --strip >/dev/null
     cp build/dist/static/install/bin/tstamp "$stage/"
     cp "build/$preset/man/tstamp.1" LICENSE "$stage/"
-    cp /usr/share/common-licenses/LGPL-2.1 "$stage/LICENSE.LGPL-2.1"
+    if [[ $(static_libc "$1") == musl ]]; then
+        cp /usr/share/doc/musl-dev/copyright "$stage/COPYRIGHT.musl"
+    else
+        cp /usr/share/common-licenses/LGPL-2.1 "$stage/LICENSE.LGPL-2.1"
+    fi
     cp "build/$preset/completion/tstamp.bash" "build/$preset/completion/_tstamp" \
         "build/$preset/completion/tstamp.fish" "$stage/completion/"
     notice "$1" >"$stage/NOTICE"
-    sed -e "s/@VERSION@/$version/g" -e "s/@ARCH@/$1/g" packaging/README-linux.txt >"$stage/README"
+    sed -e "s/@VERSION@/$version/g" -e "s/@ARCH@/$1/g" -e "s/@LIBC@/$(static_libc "$1")/g" \
+        packaging/README-linux.txt >"$stage/README"
     find "$stage" -type d -exec chmod 0755 {} +
     find "$stage" -type f -exec chmod 0644 {} +
     chmod 0755 "$stage/tstamp"

@@ -10,6 +10,7 @@
 #                    with TSTAMP_TEST_CLOCK set (Linux) the program's clock is the test
 #                    stand-in, tests/e2e/clock_shim.c, which freezes the clock or makes it fail
 #   TSTAMP_PLATFORM  linux or windows
+#   TSTAMP_LIBC      the C library the program uses on Linux: glibc or musl
 #   TSTAMP_DATA      tests/data
 #   TSTAMP_OBJDUMP, TSTAMP_PE_FORMAT  the target's objdump and its name for the program's
 #                    format (Windows)
@@ -27,6 +28,10 @@ failed=0
 nl=$'\n'
 [[ $platform == windows ]] && nl=$'\r\n'
 to_platform() { printf '%s' "${1//$'\n'/$nl}"; }
+
+# by_libc GLIBC MUSL: the answer of the C library the program uses, where the two differ
+# (zones they cannot find, the words of an error).
+by_libc() { if [[ $TSTAMP_LIBC == musl ]]; then printf '%s' "$2"; else printf '%s' "$1"; fi; }
 
 # Where the usage text is expected, in the platform's line ends.
 if [[ $platform == windows ]]; then
@@ -173,20 +178,23 @@ group_frozen() {
     check "%s" 0 $'795184889\n' ""
 
     # Whatever TZ holds, the program prints a line: the zone is the C library's business.
+    # glibc keeps what it can of a zone it cannot find (the name up to a character it does
+    # not take); musl takes UTC.
     local long_tz
     long_tz=$(printf 'A%.0s' $(seq 5000))
     run TSTAMP_TEST_CLOCK=$example TZ= -- "+%F %T [%Z]"
     check "TZ empty" 0 $'1995-03-14 12:41:29 [UTC]\n' ""
     run TSTAMP_TEST_CLOCK=$example TZ='!!garbage!!' -- "+%F %T [%Z]"
-    check "TZ garbage" 0 $'1995-03-14 12:41:29 []\n' ""
+    check "TZ garbage" 0 "1995-03-14 12:41:29 [$(by_libc '' UTC)]"$'\n' ""
     run TSTAMP_TEST_CLOCK=$example TZ="$long_tz" -- "+%F %T [%Z]"
-    check "TZ of 5000 characters: the line is cut at 248" 0 "1995-03-14 12:41:29 [${long_tz:0:227}"$'\n' ""
+    check "TZ of 5000 characters: the line is cut at 248" 0 \
+        "1995-03-14 12:41:29 [$(by_libc "${long_tz:0:227}" 'UTC]')"$'\n' ""
     run TSTAMP_TEST_CLOCK=$example TZ=EST5EDT,M3.2.0,M11.1.0 -- "+%F %T [%Z]"
     check "TZ a POSIX rule" 0 $'1995-03-14 08:41:29 [EDT]\n' ""
     run TSTAMP_TEST_CLOCK=$example TZ=Nowhere/Nothing -- "+%F %T [%Z]"
-    check "TZ a zone file that does not exist" 0 $'1995-03-14 12:41:29 [Nowhere]\n' ""
+    check "TZ a zone file that does not exist" 0 "1995-03-14 12:41:29 [$(by_libc Nowhere UTC)]"$'\n' ""
     run TSTAMP_TEST_CLOCK=$example TZ=:/nonexistent/zone -- "+%F %T [%Z]"
-    check "TZ a path that does not exist" 0 $'1995-03-14 12:41:29 []\n' ""
+    check "TZ a path that does not exist" 0 "1995-03-14 12:41:29 [$(by_libc '' UTC)]"$'\n' ""
     run -u TZ TSTAMP_TEST_CLOCK=$example -- "+%F %T"
     check_match "TZ unset" '^1995-03-1[34] [0-9]{2}:[0-9]{2}:29$'
 
@@ -298,7 +306,7 @@ sys.exit(subprocess.call(sys.argv[1:], stdout=follower))' \
             "$TSTAMP_LAUNCH" "$TSTAMP" +ok 2>"$work/err" </dev/null
         status=$?
         : >"$work/out"
-        check "a terminal that has gone" 1 "" $'tstamp: write error: Input/output error\n'
+        check "a terminal that has gone" 1 "" "tstamp: write error: $(by_libc Input/output I/O) error"$'\n'
     fi
 }
 
@@ -328,7 +336,8 @@ group_clock() {
     run TSTAMP_TEST_CLOCK=minus_one TZ=UTC --
     check "-1 is one second before the Epoch" 0 $'Wed Dec 31 23:59:59 1969\n\n' ""
     run TSTAMP_TEST_CLOCK=huge TZ=UTC -- +%Y
-    check "no local time" 1 "" $'tstamp: cannot convert the time to local time: Value too large for defined data type\n'
+    check "no local time" 1 "" \
+        "tstamp: cannot convert the time to local time: Value too large for $(by_libc 'defined data' data) type"$'\n'
 }
 
 group_hostile() {
@@ -435,8 +444,7 @@ group_empty_root() {
     in_root TZ=UTC -- "+%H:%M %Z"
     check_match "TZ=UTC" '^[0-9]{2}:[0-9]{2} UTC$'
     in_root TZ=Asia/Kolkata -- "+%Z"
-    check "TZ a zone whose file is not there" 0 $'Asia
-' ""
+    check "TZ a zone whose file is not there" 0 "$(by_libc Asia UTC)"$'\n' ""
     mkdir -p "$root/usr/share/zoneinfo/Asia"
     cp /usr/share/zoneinfo/Asia/Kolkata "$root/usr/share/zoneinfo/Asia/"
     in_root TZ=Asia/Kolkata -- "+%Z %z"

@@ -1,0 +1,40 @@
+# SPDX-License-Identifier: MIT
+# A Linux target whose programs link musl statically: Debian's compiler for the
+# architecture, with musl's headers, start files and libraries (Debian's musl-dev for that
+# architecture) in place of glibc's. musl brings no C++ library, so only what needs none
+# builds here: the program and its test-clock copy, not GoogleTest. The toolchain file of
+# each architecture (toolchain-static-<arch>.cmake) sets these and includes this file:
+#   tstamp_triplet    the GNU triplet of Debian's compiler for the architecture
+#   tstamp_musl       musl's name for it: /usr/lib/<tstamp_musl> holds musl-dev's files
+#   tstamp_processor  CMAKE_SYSTEM_PROCESSOR
+#   tstamp_qemu       the qemu-user program that runs its programs (none for the machine's
+#                     own architecture)
+if(tstamp_qemu)
+    set(CMAKE_SYSTEM_NAME Linux)
+    set(CMAKE_SYSTEM_PROCESSOR ${tstamp_processor})
+    # A static program needs nothing of the target's around it: no -L for qemu.
+    set(CMAKE_CROSSCOMPILING_EMULATOR ${tstamp_qemu})
+endif()
+
+set(CMAKE_C_COMPILER ${tstamp_triplet}-gcc)
+set(CMAKE_CXX_COMPILER ${tstamp_triplet}-g++)
+
+# musl's specs file puts its headers and libraries in place of glibc's; musl-static.specs
+# adds the start files of a static-pie program (rcrt1.o, found through -B). No default
+# library: the compiler's C++ library is glibc's, and the program needs none.
+set(tstamp_specs "-specs=/usr/lib/${tstamp_musl}/musl-gcc.specs -specs=${CMAKE_CURRENT_LIST_DIR}/musl-static.specs")
+set(CMAKE_C_FLAGS_INIT "${tstamp_specs}")
+set(CMAKE_CXX_FLAGS_INIT "${tstamp_specs}")
+set(CMAKE_EXE_LINKER_FLAGS_INIT "-B/usr/lib/${tstamp_musl}/ -nodefaultlibs")
+# musl's C library and the compiler's own helpers (libgcc), in one group: those call back
+# into the C library (armhf: raise).
+execute_process(COMMAND ${CMAKE_C_COMPILER} -print-libgcc-file-name OUTPUT_VARIABLE tstamp_libgcc
+    OUTPUT_STRIP_TRAILING_WHITESPACE COMMAND_ERROR_IS_FATAL ANY)
+set(CMAKE_C_STANDARD_LIBRARIES "-Wl,--start-group -lc ${tstamp_libgcc} -Wl,--end-group")
+set(CMAKE_CXX_STANDARD_LIBRARIES "${CMAKE_C_STANDARD_LIBRARIES}")
+
+set(CMAKE_FIND_ROOT_PATH /usr/lib/${tstamp_musl})
+set(CMAKE_FIND_ROOT_PATH_MODE_PROGRAM NEVER)
+set(CMAKE_FIND_ROOT_PATH_MODE_LIBRARY ONLY)
+set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)
+set(CMAKE_FIND_ROOT_PATH_MODE_PACKAGE ONLY)
