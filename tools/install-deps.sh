@@ -22,7 +22,7 @@ test_packages=(
     wine wine32:i386            # runs the Windows build and its tests
     wine32-preloader:i386 binfmt-support # 32-bit Wine where qemu-i386 runs it (below)
     icoutils                    # the Windows programs' resources: version and manifest
-    bash-completion zsh fish    # the shell completions, driven by their shells
+    bash-completion zsh fish sudo # the shell completions, driven by their shells (after sudo too)
     devscripts                  # hardening-check for the release binary
     groff mandoc man-db         # the man page checks
     dpkg-dev file               # the Debian package: dpkg-shlibdeps, dpkg-deb

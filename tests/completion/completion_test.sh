@@ -18,20 +18,23 @@ fail() {
     failed=$((failed + 1))
     printf 'FAIL %s: %s\n' "$1" "$2"
 }
-# offers NAME COUNT SAMPLE: the shell listed COUNT candidates ($listed, one a line), and
-# SAMPLE, if any, is a line of what it showed ($shown).
+# offers NAME COUNT SAMPLE: the shell had the completion loaded ($loaded), listed COUNT
+# candidates ($listed, one a line), and SAMPLE, if any, is a line of what it showed
+# ($shown). A row that expects nothing proves that way that the completion was there.
 offers() {
     local count
     count=$(grep -c . <<<"$listed")
-    if [[ $count == "$2" ]] && { [[ -z $3 ]] || grep -qxF -- "$3" <<<"$shown"; }; then
+    if [[ $loaded != yes ]]; then
+        fail "$1" "the completion is not loaded: $loaded"
+    elif [[ $count == "$2" ]] && { [[ -z $3 ]] || grep -qxF -- "$3" <<<"$shown"; }; then
         passed=$((passed + 1))
     else
         fail "$1" "offers $count: $(head -n 3 <<<"$listed" | tr '\n\t' ' :')"
     fi
 }
 
-# expand SEQUENCE: what the program prints for it, the clock and zone fixed.
-expand() { TSTAMP_TEST_CLOCK=795184889 TZ=UTC "$TSTAMP_LAUNCH" "$TSTAMP" "+$1"; }
+# expand SEQUENCE [INSTANT]: what the program prints for it, the clock and zone fixed.
+expand() { TSTAMP_TEST_CLOCK=${2:-795184889} TZ=UTC "$TSTAMP_LAUNCH" "$TSTAMP" "+$1"; }
 
 group_sync() {
     local sequence offered
@@ -49,64 +52,137 @@ group_sync() {
             fail "%$char" "the program expands it, and no completion offers it"
         fi
     done
+    # A "#" form is offered only where the flag changes the output: at one of these
+    # instants (UTC) it differs from the plain form. 1995-03-05 09:07:05, a Sunday early in
+    # March; 2005-01-03 00:00:00, in the first week of a year ending in 05; 0905-01-03.
+    local instant changed
+    while read -r sequence; do
+        changed=0
+        for instant in 794394425 1104710400 -33607958400; do
+            [[ $(expand "$sequence" "$instant") != $(expand "%${sequence:2}" "$instant") ]] && changed=1
+        done
+        ((changed)) || fail "$sequence is offered" "the # changes nothing that it prints"
+    done < <(grep '^%#' <<<"$offered")
     [[ $failed == 0 ]] && passed=$((passed + 1))
-    # Each is in the README's FORMAT table.
-    local readme
+    # Each is in the README's FORMAT table and in the man page, as rendered.
+    local readme man
     readme=$(sed -n '/^## FORMAT/,/^## /p' "$TSTAMP_SOURCE/README.md")
+    man=$(MANWIDTH=200 MANPAGER=cat man -l "$TSTAMP_SOURCE/man/tstamp.1.in" 2>/dev/null)
     while read -r sequence; do
         grep -qE -- "[\` ]$sequence[\` ,]" <<<"$readme" || fail "$sequence" "not in the README's FORMAT table"
+        grep -qE -- "(^|[ (])$sequence([ ,)]|$)" <<<"$man" || fail "$sequence" "not in the man page"
     done <<<"$offered"
     [[ $failed == 0 ]] && passed=$((passed + 1))
 }
 
-# Each shell's table: the command line typed so far | how many it offers | one of them.
+# Each shell's table: the command line typed so far | how many it offers | one of them, as
+# the shell puts it in place of what it completes (bash: readline's part of the word, as
+# typed; fish: the operand, which fish quotes as the typed word is quoted; zsh: its list).
 group_bash() {
-    local line word count sample listed shown
-    while IFS='|' read -r line word count sample; do
-        listed=$(bash -c 'source "$1"
-            COMP_LINE=$2 COMP_POINT=${#2} COMP_WORDS=(tstamp "$3") COMP_CWORD=1
-            _tstamp
-            printf "%s\n" "${COMPREPLY[@]}"' bash "$completions/tstamp.bash" "$line" "$word")
-        shown=$listed
+    local line count sample listed shown loaded
+    while IFS='|' read -r line count sample; do
+        # bash with bash-completion, its words as bash splits the line (at blanks outside
+        # quotes), and the function that bash-completion has for the command word (it hands
+        # over to tstamp's after sudo or time).
+        shown=$(bash -c 'source /usr/share/bash-completion/bash_completion
+            source "$1"
+            line=$2 words=() word="" quote=""
+            printf -v squote "\\x27"
+            for ((i = 0; i < ${#line}; i++)); do
+                char=${line:i:1}
+                if [[ -n $quote ]]; then
+                    [[ $char == "$quote" ]] && quote=""
+                    word+=$char
+                elif [[ $char == \" || $char == "$squote" ]]; then
+                    quote=$char word+=$char
+                elif [[ $char == \\ ]]; then
+                    word+=${line:i:2}
+                    ((i++))
+                elif [[ $char == " " ]]; then
+                    [[ -z $word ]] || words+=("$word")
+                    word=""
+                else
+                    word+=$char
+                fi
+            done
+            words+=("$word")
+            COMP_LINE=$line COMP_POINT=${#line} COMP_WORDS=("${words[@]}") COMP_CWORD=$((${#words[@]} - 1))
+            [[ $(complete -p tstamp 2>&1) == "complete -o nospace -F _tstamp tstamp" ]] && echo "loaded: yes"
+            complete -p "${words[0]}" &>/dev/null || _completion_loader "${words[0]}"
+            spec=$(complete -p "${words[0]}") function=${spec##*-F } function=${function%% *}
+            "$function" "${words[0]}" "${words[-1]}" "${words[-2]}"
+            printf "%s\n" "${COMPREPLY[@]}"' bash "$completions/tstamp.bash" "$line")
+        loaded=$(sed -n 's/^loaded: //p' <<<"$shown")
+        shown=$(sed '/^loaded: /d' <<<"$shown")
+        listed=$shown
         offers "bash: '$line'" "$count" "$sample"
     done <<'EOF'
-tstamp +%|+%|38|+%Y
-tstamp +%#|+%#|22|+%#d
-tstamp +ab %|+ab %|0|
-tstamp +%H:%|%|38|%M
-tstamp +x%Y-%|+x%Y-%|38|+x%Y-%m
-tstamp +%%|+%%|0|
-tstamp ||1|+
-tstamp %Y|%Y|1|+
+tstamp +%|38|+%Y
+tstamp +%#|21|+%#d
+tstamp +%Y +%|0|
+tstamp +%H:%|38|%M
+tstamp +x%Y-%|38|+x%Y-%m
+tstamp +%%|0|
+tstamp |1|+
+tstamp '+%F %|38|+%F %T
+tstamp "+%a %|38|+%a %d
+tstamp +%Y'-%|38|-%m
+tstamp +%Y\ %|38|+%Y\ %H
+sudo tstamp +%|38|+%Y
+time tstamp +%|38|+%Y
+tstamp -|0|
+tstamp %Y|0|
 EOF
 }
 
 group_fish() {
-    local line count sample listed shown
+    local line count sample listed shown loaded
     while IFS='|' read -r line count sample; do
-        listed=$(fish -c 'source $argv[1]; complete -C $argv[2]' "$completions/tstamp.fish" "$line")
-        shown=$listed
+        shown=$(fish -c 'source $argv[1]
+            complete -c tstamp | string match -q "*__tstamp_complete*"; and echo "loaded: yes"
+            complete -C $argv[2]' "$completions/tstamp.fish" "$line")
+        loaded=$(sed -n 's/^loaded: //p' <<<"$shown")
+        shown=$(sed '/^loaded: /d' <<<"$shown")
+        listed=$shown
         offers "fish: '$line'" "$count" "$(printf '%b' "$sample")"
     done <<'EOF'
 tstamp +%|38|+%Y\tyear, every digit (1995)
-tstamp +%#|22|+%#d\tday of the month without a leading zero
+tstamp +%#|21|+%#d\tday of the month without a leading zero
 tstamp +x%Y-%|38|+x%Y-%m\tmonth (01-12)
 tstamp +%%|0|
 tstamp |1|+
+tstamp '+%F %|38|+%F %T\ttime as %H:%M:%S (12:41:29)
+tstamp "+%a %|38|+%a %d\tday of the month (01-31)
+tstamp +%Y'-%|38|+%Y-%m\tmonth (01-12)
+tstamp +%Y\ %|38|+%Y %H\thour (00-23)
+sudo tstamp +%|38|+%Y\tyear, every digit (1995)
+time tstamp +%|38|+%Y\tyear, every digit (1995)
+tstamp -|0|
+tstamp %Y|0|
 EOF
 }
 
 group_zsh() {
-    local line count sample listed shown
+    local line count sample listed shown loaded
     while IFS='|' read -r line count sample; do
         shown=$(timeout 30 zsh -f "$(dirname "$0")/zsh_list.zsh" "$completions" "$line")
+        loaded=no
+        grep -qx 'LOADED=_tstamp' <<<"$shown" && loaded=yes
         listed=$(grep -- ' -- ' <<<"$shown")
         offers "zsh: '$line'" "$count" "$sample"
     done <<'EOF'
 tstamp +%|38|%Y  -- year, every digit (1995)
-tstamp +%#|22|%#d  -- day of the month without a leading zero
+tstamp +%#|21|%#d  -- day of the month without a leading zero
 tstamp +x%Y-%|38|%m  -- month (01-12)
 tstamp |0|tstamp +
+tstamp '+%F %|38|%T  -- time as %H:%M:%S (12:41:29)
+tstamp "+%a %|38|%d  -- day of the month (01-31)
+tstamp +%Y'-%|38|%m  -- month (01-12)
+tstamp +%Y\ %|38|%H  -- hour (00-23)
+sudo tstamp +%|38|%Y  -- year, every digit (1995)
+time tstamp +%|38|%Y  -- year, every digit (1995)
+tstamp -|0|tstamp -
+tstamp %Y|0|tstamp %Y
 EOF
 }
 
