@@ -66,24 +66,19 @@ prepare || exit 96
 export WINEDEBUG=fixme-all,err-winediag,err-systray
 ]=])
     if(CMAKE_SIZEOF_VOID_P EQUAL 4)
-        # Where the kernel runs no 32-bit x86 program itself, binfmt_misc hands Wine's
-        # loader to qemu-i386 (tools/install-deps.sh), and under qemu the loader cannot put
-        # ntdll at its preferred address. It says so on the program's standard error, but
-        # the line is not the program's: it alone is taken out, there alone.
+        # Where 32-bit x86 programs run under qemu-i386 (binfmt_misc hands them over: see
+        # tools/install-deps.sh), Wine's loader cannot put ntdll at its preferred address,
+        # and says so on the program's standard error. The line is Wine's, not the
+        # program's: it alone is taken out, wherever it comes (a chroot or a container
+        # sees the host's binfmt_misc entry but not the folder that shows it).
         string(APPEND tstamp_launcher_body [=[
-under_qemu=0
-for entry in /proc/sys/fs/binfmt_misc/*; do
-    grep -qsx enabled "$entry" && grep -qs '^interpreter .*qemu-i386' "$entry" && under_qemu=1
-done
-if ((under_qemu)); then
-    # Through a file, which leaves the program's standard output as it is, closed or not.
-    errors=$(mktemp)
-    "$loader" "$program" "$@" 2>"$errors"
-    status=$?
-    LC_ALL=C grep -av 'err:module:relocate_ntdll ntdll could not be mapped at preferred address' "$errors" >&2
-    rm -f "$errors"
-    exit $status
-fi
+# Through a file, which leaves the program's standard output as it is, closed or not.
+errors=$(mktemp)
+"$loader" "$program" "$@" 2>"$errors"
+status=$?
+LC_ALL=C grep -av 'err:module:relocate_ntdll ntdll could not be mapped at preferred address' "$errors" >&2
+rm -f "$errors"
+exit $status
 ]=])
     endif()
     string(APPEND tstamp_launcher_body [=[exec "$loader" "$program" "$@"
@@ -122,15 +117,17 @@ else()
         string(APPEND tstamp_launcher_body "[[ -z \${TSTAMP_TEST_CLOCK+set} ]] || export ${preload}\n")
     endif()
     # TSTAMP_ROOT=DIR runs the program in DIR as its root, a folder with nothing else in it
-    # (the program is given by its path there): in a namespace of its own, so no privilege
-    # is needed, and under qemu with the emulator copied in beside it (its static build,
-    # which needs nothing around it either).
+    # (the program is given by its path there), under qemu with the emulator copied in
+    # beside it (its static build, which needs nothing around it either). As root, by
+    # chroot; otherwise in a user namespace of its own, which needs no privilege (and which
+    # a chrooted process or a container's default seccomp profile is refused).
     string(APPEND tstamp_launcher_body [=[
 if [[ -n ${TSTAMP_ROOT:-} ]]; then
     if ((${#emulator[@]})); then
         cp "/usr/bin/${emulator[0]}-static" "$TSTAMP_ROOT/.emulator" || exit 96
         emulator=(/.emulator)
     fi
+    ((EUID == 0)) && exec chroot "$TSTAMP_ROOT" "${emulator[@]}" "$program" "$@"
     exec unshare --map-root-user --root="$TSTAMP_ROOT" "${emulator[@]}" "$program" "$@"
 fi
 ]=])

@@ -8,16 +8,10 @@
 # Environment, set by the build: TSTAMP and TSTAMP_LAUNCH (the program and how it runs),
 # TSTAMP_COMPLETION (the built completions), TSTAMP_SOURCE (the source tree).
 set -u
-group=${1:?usage: completion_test.sh GROUP}
+source "$(dirname "$0")/../harness.sh"
+require TSTAMP TSTAMP_LAUNCH TSTAMP_COMPLETION TSTAMP_SOURCE
 table=$TSTAMP_SOURCE/completion/sequences.tsv
 completions=$TSTAMP_COMPLETION
-passed=0
-failed=0
-
-fail() {
-    failed=$((failed + 1))
-    printf 'FAIL %s: %s\n' "$1" "$2"
-}
 # offers NAME COUNT SAMPLE: the shell had the completion loaded ($loaded), listed COUNT
 # candidates ($listed, one a line), and SAMPLE, if any, is a line of what it showed
 # ($shown). A row that expects nothing proves that way that the completion was there.
@@ -27,7 +21,7 @@ offers() {
     if [[ $loaded != yes ]]; then
         fail "$1" "the completion is not loaded: $loaded"
     elif [[ $count == "$2" ]] && { [[ -z $3 ]] || grep -qxF -- "$3" <<<"$shown"; }; then
-        passed=$((passed + 1))
+        pass
     else
         fail "$1" "offers $count: $(head -n 3 <<<"$listed" | tr '\n\t' ' :')"
     fi
@@ -63,7 +57,7 @@ group_sync() {
         done
         ((changed)) || fail "$sequence is offered" "the # changes nothing that it prints"
     done < <(grep '^%#' <<<"$offered")
-    [[ $failed == 0 ]] && passed=$((passed + 1))
+    [[ $failed == 0 ]] && pass
     # Each is in the README's FORMAT table and in the man page, as rendered.
     local readme man
     readme=$(sed -n '/^## FORMAT/,/^## /p' "$TSTAMP_SOURCE/README.md")
@@ -72,7 +66,7 @@ group_sync() {
         grep -qE -- "[\` ]$sequence[\` ,]" <<<"$readme" || fail "$sequence" "not in the README's FORMAT table"
         grep -qE -- "(^|[ (])$sequence([ ,)]|$)" <<<"$man" || fail "$sequence" "not in the man page"
     done <<<"$offered"
-    [[ $failed == 0 ]] && passed=$((passed + 1))
+    [[ $failed == 0 ]] && pass
 }
 
 # Each shell's table: the command line typed so far | how many it offers | one of them, as
@@ -186,7 +180,4 @@ tstamp %Y|0|tstamp %Y
 EOF
 }
 
-declare -F "group_$group" >/dev/null || { echo "completion_test.sh: no group $group" >&2; exit 2; }
-"group_$group"
-printf '%s: %d passed, %d failed\n' "$group" "$passed" "$failed"
-((failed == 0 && passed > 0))
+run_group "${1:-}"

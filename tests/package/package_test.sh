@@ -5,23 +5,21 @@
 # Usage: package_test.sh GROUP   (an unknown group exits 2; a group that checks nothing fails)
 # Environment: TSTAMP_BUILD (the build folder), TSTAMP_VERSION (the project's version)
 set -u
-group=${1:?usage: package_test.sh GROUP}
-build=${TSTAMP_BUILD:?}
-version=${TSTAMP_VERSION:?}
+source "$(dirname "$0")/../harness.sh"
+require TSTAMP_BUILD TSTAMP_VERSION
+build=$TSTAMP_BUILD
+version=$TSTAMP_VERSION
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
-passed=0
-failed=0
 
 expect() { # expect NAME COMMAND...: the command succeeds
     local name=$1
     shift
     if "$@" >"$work/log" 2>&1; then
-        passed=$((passed + 1))
+        pass
     else
-        failed=$((failed + 1))
-        echo "FAIL $name"
-        sed 's/^/  /' "$work/log" | head -n 20
+        count_failure "$name" "$(head -n 1 "$work/log")"
+        sed '1d; s/^/  /' "$work/log" | head -n 20
     fi
 }
 
@@ -70,11 +68,12 @@ group_install() {
     completions_in "$work/prefix/share"
 }
 
-completions_in() { # completions_in SHARE: each shell's completion where it looks
-    local file
-    for file in bash-completion/completions/tstamp zsh/vendor-completions/_tstamp \
-        fish/vendor_completions.d/tstamp.fish; do
-        expect "$file is installed" grep -q '%Y' "$1/$file"
+completions_in() { # completions_in SHARE: each shell's completion where it looks, as built
+    local file built
+    for file in bash-completion/completions/tstamp:tstamp.bash zsh/vendor-completions/_tstamp:_tstamp \
+        fish/vendor_completions.d/tstamp.fish:tstamp.fish; do
+        IFS=: read -r file built <<<"$file"
+        expect "$file is the built $built" cmp "$1/$file" "$build/completion/$built"
     done
 }
 
@@ -103,7 +102,4 @@ group_deb() {
     completions_in "$work/root/usr/share"
 }
 
-declare -F "group_$group" >/dev/null || { echo "package_test.sh: no group $group" >&2; exit 2; }
-"group_$group"
-printf '%s: %d passed, %d failed\n' "$group" "$passed" "$failed"
-((failed == 0 && passed > 0))
+run_group "${1:-}"

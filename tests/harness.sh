@@ -1,0 +1,42 @@
+# SPDX-License-Identifier: MIT
+# What the test scripts share: tests/e2e/e2e.sh, tests/completion/completion_test.sh and
+# tests/package/package_test.sh source this file, then call
+#   require NAME ...     before anything else: the environment the script needs (ctest
+#                        sets it); run without it, the script exits 2 and names what is missing
+#   pass                 a check that held
+#   fail NAME REASON     a check that did not, said in one line (a script may define its
+#                        own fail that calls count_failure, to say more)
+#   run_group GROUP      runs the script's function group_GROUP and prints the footer
+#                        "GROUP: N passed, N failed"; an unknown group exits 2, and a group
+#                        that failed a check, or checked nothing, fails
+harness=${0##*/}
+passed=0
+failed=0
+
+require() {
+    local name missing=()
+    for name in "$@"; do
+        [[ -n ${!name:-} ]] || missing+=("$name")
+    done
+    ((${#missing[@]} == 0)) && return
+    echo "$harness: needs ${missing[*]} in the environment (the build's ctest sets them)" >&2
+    exit 2
+}
+
+pass() { passed=$((passed + 1)); }
+
+count_failure() {
+    failed=$((failed + 1))
+    printf 'FAIL %s: %s\n' "$1" "$2"
+}
+fail() { count_failure "$@"; }
+
+run_group() {
+    declare -F "group_$1" >/dev/null || {
+        echo "$harness: no group $1" >&2
+        exit 2
+    }
+    "group_$1"
+    printf '%s: %d passed, %d failed\n' "$1" "$passed" "$failed"
+    ((failed == 0 && passed > 0))
+}
