@@ -1,4 +1,5 @@
 # SPDX-License-Identifier: MIT
+# shellcheck shell=bash disable=SC2034 # passed and failed are read by the scripts that source this
 # What the test scripts share: tests/e2e/e2e.sh, tests/completion/completion_test.sh and
 # tests/package/package_test.sh source this file, then call
 #   require NAME ...     before anything else: the environment the script needs (ctest

@@ -17,7 +17,7 @@ test_packages=(
     libbenchmark-dev valgrind   # the benchmarks: timings and instruction counts
     python3                     # end-to-end tests: a terminal whose other end has gone
     clang libclang-rt-14-dev    # the fuzzer (libFuzzer) and its sanitizer runtimes
-    clang-tidy clang-format cppcheck # static analysis and the layout check
+    clang-tidy clang-format cppcheck shellcheck # static analysis and the layout check
     g++-mingw-w64-i686 binutils-mingw-w64-i686 # the 32-bit Windows build and its import check
     wine wine32:i386            # runs the Windows build and its tests
     wine32-preloader:i386 binfmt-support # 32-bit Wine where qemu-i386 runs it (below)

@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # SPDX-License-Identifier: MIT
-# The layout check (clang-format) and static analysis (clang-tidy, cppcheck): any finding
-# fails. clang-tidy reads the compile database of the fuzz preset, the one built by clang.
+# The layout check (clang-format) and static analysis (clang-tidy, cppcheck, and
+# shellcheck of the launcher template and the test harness): any finding fails. clang-tidy reads the compile database of the fuzz preset, the one built by clang.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 mapfile -t sources < <(git ls-files -co --exclude-standard -- '*.cpp' '*.h' '*.c')
@@ -18,4 +18,7 @@ clang-tidy --quiet -p build/fuzz src/*.cpp fuzz/*.cpp 2>"build/clang-tidy.log" |
 echo "cppcheck: src fuzz"
 cppcheck --enable=warning,style,performance,portability --std=c++17 --error-exitcode=1 \
     --inline-suppr --quiet --suppress=useStlAlgorithm -I src src fuzz
+# The launcher template, which CMake fills in for each build.
+echo "shellcheck: tests/run-on-target.sh.in tests/harness.sh"
+shellcheck tests/run-on-target.sh.in tests/harness.sh
 echo "lint: clean"
