@@ -22,7 +22,8 @@ set(CMAKE_CXX_COMPILER ${tstamp_triplet}-g++)
 # musl's specs file puts its headers and libraries in place of glibc's; musl-static.specs
 # adds the start files of a static-pie program (rcrt1.o, found through -B). No default
 # library: the compiler's C++ library is glibc's, and the program needs none.
-set(tstamp_specs "-specs=/usr/lib/${tstamp_musl}/musl-gcc.specs -specs=${CMAKE_CURRENT_LIST_DIR}/musl-static.specs")
+# (The flags are a command line: the quotes keep a source path with a blank in one word.)
+set(tstamp_specs "-specs=/usr/lib/${tstamp_musl}/musl-gcc.specs \"-specs=${CMAKE_CURRENT_LIST_DIR}/musl-static.specs\"")
 set(CMAKE_C_FLAGS_INIT "${tstamp_specs}")
 set(CMAKE_CXX_FLAGS_INIT "${tstamp_specs}")
 set(CMAKE_EXE_LINKER_FLAGS_INIT "-B/usr/lib/${tstamp_musl}/ -nodefaultlibs")
