@@ -71,6 +71,7 @@ function(tstamp_add_test)
     # A program that hangs fails its test, not the whole run.
     set_tests_properties(${arg_NAME} PROPERTIES ENVIRONMENT "${environment}" TIMEOUT 600)
     if(WIN32)
-        set_tests_properties(${arg_NAME} PROPERTIES FIXTURES_REQUIRED wine)
+        # One at a time: Wine's server for the prefix is shared.
+        set_tests_properties(${arg_NAME} PROPERTIES FIXTURES_REQUIRED wine RUN_SERIAL TRUE)
     endif()
 endfunction()

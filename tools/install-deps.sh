@@ -85,19 +85,26 @@ runs_i386() {
 }
 runs_i386 && exit 0
 
-# The entry hands every 32-bit x86 ELF program to qemu-i386. Flag F: the kernel opens
-# qemu-i386 when the entry is made, so programs in a chroot or a fresh clone use it too.
-# Remove it with: update-binfmts --package tstamp --remove tstamp-i386 /usr/bin/qemu-i386
+# The entry hands every 32-bit x86 ELF program to qemu-i386-static, which needs no library
+# of its own. Flag F: the kernel opens it when the entry is made, so programs in a chroot,
+# a container or an empty root use it too.
+# Remove it with: update-binfmts --package tstamp --remove tstamp-i386 /usr/bin/qemu-i386-static
 binfmt=/proc/sys/fs/binfmt_misc
 mountpoint -q "$binfmt" || "${sudo[@]}" mount -t binfmt_misc binfmt_misc "$binfmt"
+# An entry made for another interpreter (the dynamically linked qemu-i386, before) goes.
+if [[ -e /var/lib/binfmts/tstamp-i386 ]]; then
+    interpreter=$(update-binfmts --display tstamp-i386 | sed -n 's/^ *interpreter = //p')
+    [[ $interpreter == /usr/bin/qemu-i386-static ]] ||
+        "${sudo[@]}" update-binfmts --package tstamp --remove tstamp-i386 "$interpreter"
+fi
 if [[ -e /var/lib/binfmts/tstamp-i386 ]]; then
     "${sudo[@]}" update-binfmts --enable tstamp-i386
 else
-    "${sudo[@]}" update-binfmts --package tstamp --install tstamp-i386 /usr/bin/qemu-i386 \
+    "${sudo[@]}" update-binfmts --package tstamp --install tstamp-i386 /usr/bin/qemu-i386-static \
         --magic '\x7fELF\x01\x01\x01\x00\x00\x00\x00\x00\x00\x00\x00\x00\x02\x00\x03\x00' \
         --mask '\xff\xff\xff\xff\xff\xfe\xfe\x00\xff\xff\xff\xff\xff\xff\xff\xff\xfe\xff\xff\xff' \
         --credentials no --fix-binary yes
 fi
 runs_i386 || { echo "install-deps: 32-bit x86 programs do not run, even through qemu-i386" >&2; exit 1; }
-echo "install-deps: registered qemu-i386 for 32-bit x86 programs (binfmt_misc entry tstamp-i386, flag F):" \
+echo "install-deps: registered qemu-i386-static for 32-bit x86 programs (binfmt_misc entry tstamp-i386, flag F):" \
     "this kernel does not run them itself, and 32-bit Wine is one"

@@ -13,7 +13,8 @@
 #             licence), the C library's copyright (COPYRIGHT.musl) or licence
 #             (LICENSE.LGPL-2.1), and a README
 #   static    all seven of those
-# Usage: tools/release.sh [ARTIFACT ...]   (default: every artifact)
+# Usage: tools/release.sh [ARTIFACT ...]   (default: every artifact, into an emptied dist/;
+#                                          named ones replace only their own files there)
 #
 # The bytes depend only on the commit: every time stamp is SOURCE_DATE_EPOCH, which is the
 # commit's time unless it is set.
@@ -42,7 +43,10 @@ build() {
 build release tstamp man_page debian_changelog
 version=$(<build/release/version.txt)
 
-rm -rf dist build/dist
+# A release of everything starts from an empty dist/; one of some artifacts replaces only
+# those, and SHA256SUMS covers all that dist/ then holds.
+(($# > 0)) || rm -rf dist
+rm -rf build/dist
 mkdir -p dist build/dist
 
 # The manual for Windows users, as a web page rendered from the man page.

@@ -8,6 +8,9 @@
 set -uo pipefail
 cd "$(dirname "$0")/.."
 tools/install-deps.sh test || exit 1
+# As many jobs as there are cores, unless the caller says otherwise.
+export CMAKE_BUILD_PARALLEL_LEVEL=${CMAKE_BUILD_PARALLEL_LEVEL:-$(nproc)}
+export CTEST_PARALLEL_LEVEL=${CTEST_PARALLEL_LEVEL:-$(nproc)}
 
 passed=0
 failed=0
@@ -67,7 +70,7 @@ step "release-clang: build and test with clang 14" cmake --workflow --preset rel
 other_compiler() {
     cmake --preset release -B "build/$1" -DCMAKE_C_COMPILER="$2" -DCMAKE_CXX_COMPILER="$3" \
         -DTSTAMP_SLOW_TESTS=OFF >/dev/null &&
-        cmake --build "build/$1" -j 4 && ctest --test-dir "build/$1" --output-on-failure -j 2
+        cmake --build "build/$1" && ctest --test-dir "build/$1" --output-on-failure
 }
 step "g++-11: build and test" other_compiler gcc-11 gcc-11 g++-11
 step "clang-16: build and test" other_compiler clang-16 clang-16 clang++-16

@@ -3,10 +3,11 @@
 # The program as a user gets it: the man page, `cmake --install`, and the Debian package.
 #
 # Usage: package_test.sh GROUP   (an unknown group exits 2; a group that checks nothing fails)
-# Environment: TSTAMP_BUILD (the build folder), TSTAMP_VERSION (the project's version)
+# Environment: TSTAMP_BUILD (the build folder), TSTAMP_VERSION (the project's version),
+# TSTAMP_SOURCE (the source tree)
 set -u
 source "$(dirname "$0")/../harness.sh"
-require TSTAMP_BUILD TSTAMP_VERSION
+require TSTAMP_BUILD TSTAMP_VERSION TSTAMP_SOURCE
 build=$TSTAMP_BUILD
 version=$TSTAMP_VERSION
 work=$(mktemp -d)
@@ -53,11 +54,62 @@ runs() { # runs PROGRAM: prints a four-digit year for +%Y, status 0
     out=$("$1" +%Y) && [[ $out =~ ^[0-9]{4}$ ]]
 }
 
+# The page as man shows it, 80 columns wide.
+rendered() { MANWIDTH=80 MANPAGER=cat man -l "$1" 2>/dev/null; }
+
+# No word stands apart from the comma or stop after it (".B UTC ," renders "UTC ,").
+punctuation_attached() {
+    ! rendered "$1" | grep -nE '[^ ] +[,;:.]( |$)'
+}
+
+# Each example's command stands alone on its line, what it prints below it (a short tag
+# of .TP runs its text on: "tstamp Tue Mar 14 ...").
+examples_alone() {
+    local text command
+    text=$(rendered "$1" | sed -n '/^EXAMPLES/,/^[A-Z]/p')
+    while read -r command; do
+        grep -qxF -- "       $command" <<<"$text" || {
+            echo "not alone on its line: $command"
+            return 1
+        }
+    done < <(sed -n '/^\.SH EXAMPLES/,/^\.SH /s/^\.B "\{0,1\}\([^"]*\)"\{0,1\}$/\1/p' "$1" | sed 's/\\-/-/g')
+}
+
+# Every command block of a Markdown file (lines indented by four blanks after an empty
+# line, and any line of prose run on into one) parses as shell: what a reader pastes.
+blocks_parse() {
+    python3 - "$1" <<'EOF'
+import subprocess, sys
+blocks, block, after_empty, fenced = [], None, True, False
+for number, line in enumerate(open(sys.argv[1]).read().split("\n"), 1):
+    fenced ^= line.startswith("```")
+    if line.startswith("    ") and not fenced and (block or after_empty):
+        block = block or (number, [])
+        block[1].append(line[4:])
+    elif block:
+        if line.strip():
+            block[1].append(line)
+        blocks.append(block)
+        block = None
+    after_empty = not line.strip()
+failed = 0
+for number, lines in blocks + ([block] if block else []):
+    result = subprocess.run(["bash", "-n"], input="\n".join(lines) + "\n", text=True, capture_output=True)
+    if result.returncode:
+        failed += 1
+        print(f"line {number}: {result.stderr.strip()}")
+sys.exit(failed)
+EOF
+}
+
 group_man() {
     local page=$build/man/tstamp.1
     expect "groff finds nothing to warn about" quiet groff -ww -z -man "$page"
     expect "mandoc finds nothing to warn about" quiet mandoc -T lint "$page"
     expect "man -l shows the page" man_page_reads "$page"
+    expect "no word apart from the punctuation after it" punctuation_attached "$page"
+    expect "each example's command on a line of its own" examples_alone "$page"
+    expect "every command block of README.md parses as shell" blocks_parse "$TSTAMP_SOURCE/README.md"
 }
 
 group_install() {
