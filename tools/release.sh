@@ -96,16 +96,16 @@ static_libc() {
     if grep -qx 'tstamp_on_glibc:INTERNAL=1' "build/static-$1/CMakeCache.txt"; then echo glibc; else echo musl; fi
 }
 
-# notice ARCH: the C library inside the static program, its licence, and its source.
+# notice ARCH LIBC: the C library inside the static program, its licence, and its source.
 notice() {
     local package libc source source_version
     package=musl-dev:$1
-    if [[ $(static_libc "$1") == glibc ]]; then
+    if [[ $2 == glibc ]]; then
         package=libc6-dev
         [[ $1 == amd64 ]] || package=libc6-dev-$1-cross
     fi
     IFS='|' read -r libc source source_version < <(dpkg-query -W -f='${Version}|${source:Package}|${source:Version}\n' "$package")
-    if [[ $(static_libc "$1") == musl ]]; then
+    if [[ $2 == musl ]]; then
         cat <<EOF
 tstamp $version for Linux ($1): the C library inside the program
 
@@ -164,15 +164,17 @@ static_tarball() { # static_tarball ARCH
     cmake --install "build/$preset" --prefix build/dist/static/install --component runtime --strip >/dev/null
     cp build/dist/static/install/bin/tstamp "$stage/"
     cp "build/$preset/man/tstamp.1" LICENSE "$stage/"
-    if [[ $(static_libc "$1") == musl ]]; then
+    local libc
+    libc=$(static_libc "$1")
+    if [[ $libc == musl ]]; then
         cp /usr/share/doc/musl-dev/copyright "$stage/COPYRIGHT.musl"
     else
         cp /usr/share/common-licenses/LGPL-2.1 "$stage/LICENSE.LGPL-2.1"
     fi
     cp "build/$preset/completion/tstamp.bash" "build/$preset/completion/_tstamp" \
         "build/$preset/completion/tstamp.fish" "$stage/completion/"
-    notice "$1" >"$stage/NOTICE"
-    sed -e "s/@VERSION@/$version/g" -e "s/@ARCH@/$1/g" -e "s/@LIBC@/$(static_libc "$1")/g" \
+    notice "$1" "$libc" >"$stage/NOTICE"
+    sed -e "s/@VERSION@/$version/g" -e "s/@ARCH@/$1/g" -e "s/@LIBC@/$libc/g" \
         packaging/README-linux.txt >"$stage/README"
     find "$stage" -type d -exec chmod 0755 {} +
     find "$stage" -type f -exec chmod 0644 {} +
