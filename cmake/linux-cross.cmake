@@ -5,6 +5,13 @@
 #   tstamp_triplet    the GNU triplet of Debian's cross compiler
 #   tstamp_processor  CMAKE_SYSTEM_PROCESSOR
 #   tstamp_qemu       the qemu-user program that runs its programs
+#   tstamp_debian_arch  Debian's name for the architecture
+#   tstamp_packages   the Debian packages its build and tests need (tools/install-deps.sh)
+# Its release artifact is the Debian package, known by the architecture's name.
+set(tstamp_artifact ${tstamp_debian_arch})
+if(tstamp_facts_only) # read by targets.cmake: the facts above, no toolchain
+    return()
+endif()
 set(CMAKE_SYSTEM_NAME Linux)
 set(CMAKE_SYSTEM_PROCESSOR ${tstamp_processor})
 

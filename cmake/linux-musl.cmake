@@ -9,6 +9,13 @@
 #   tstamp_processor  CMAKE_SYSTEM_PROCESSOR
 #   tstamp_qemu       the qemu-user program that runs its programs (none for the machine's
 #                     own architecture)
+#   tstamp_debian_arch  Debian's name for the architecture
+#   tstamp_packages   the Debian packages its build and tests need (tools/install-deps.sh)
+# Its release artifact is the tarball tstamp-<version>-linux-<arch>.tar.gz.
+set(tstamp_artifact linux-${tstamp_debian_arch})
+if(tstamp_facts_only) # read by targets.cmake: the facts above, no toolchain
+    return()
+endif()
 if(tstamp_qemu)
     set(CMAKE_SYSTEM_NAME Linux)
     set(CMAKE_SYSTEM_PROCESSOR ${tstamp_processor})

@@ -1,5 +1,7 @@
 # SPDX-License-Identifier: MIT
 # 64-bit Windows: x86_64-w64-mingw32-g++-posix, its programs run under wine64.
+set(tstamp_artifact win64)
+set(tstamp_packages g++-mingw-w64-x86-64 binutils-mingw-w64-x86-64 wine64)
 set(tstamp_triplet x86_64-w64-mingw32)
 set(tstamp_processor AMD64)
 set(tstamp_wine /usr/lib/wine/wine64)

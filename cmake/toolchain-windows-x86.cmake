@@ -1,5 +1,7 @@
 # SPDX-License-Identifier: MIT
 # 32-bit Windows: i686-w64-mingw32-g++-posix, its programs run under Wine.
+set(tstamp_artifact win32)
+set(tstamp_packages g++-mingw-w64-i686 binutils-mingw-w64-i686 wine wine32:i386 wine32-preloader:i386 binfmt-support)
 set(tstamp_triplet i686-w64-mingw32)
 set(tstamp_processor x86)
 set(tstamp_wine /usr/lib/wine/wine)

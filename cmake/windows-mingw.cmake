@@ -5,6 +5,11 @@
 #   tstamp_triplet    i686-w64-mingw32 or x86_64-w64-mingw32
 #   tstamp_processor  CMAKE_SYSTEM_PROCESSOR
 #   tstamp_wine       the Wine loader that runs its programs
+#   tstamp_artifact   win32 or win64: its release artifact is tstamp-<version>-<that>.zip
+#   tstamp_packages   the Debian packages its build and tests need (tools/install-deps.sh)
+if(tstamp_facts_only) # read by targets.cmake: the facts above, no toolchain
+    return()
+endif()
 set(CMAKE_SYSTEM_NAME Windows)
 set(CMAKE_SYSTEM_PROCESSOR ${tstamp_processor})
 

@@ -3,14 +3,14 @@
 # Checks what tools/release.sh made in dist/ (run it first), one group at a time:
 #   packages      every .deb: its architecture and Depends, lintian without error or warning
 #   zips          every Windows zip: its files, and its program runs under Wine, as the
-#                 tests of its preset run programs (build/<preset>/run-on-target); with
+#                 tests of its target's build run programs (its launcher); with
 #                 TSTAMP_SKIP_WIN32=1 the win32 program is not run, and that is said
 #   tarballs      every tarball stores 0644 files and 0755 folders and programs, owned by
 #                 root; each static one holds its files and the licence of its C
 #                 library (musl: its copyright and no LGPL text; glibc: the LGPL), and
 #                 its program, statically linked and at most 128 KiB (musl) or 1 MiB
 #                 (glibc), runs in an empty root (under qemu for the
-#                 other architectures, through build/static-<arch>/run-on-target):
+#                 other architectures, through its build's launcher):
 #                 TZ=UTC, a zone with its file, and no zone at all (UTC)
 #   packager      the source archive, unpacked, builds as a packager builds (their flags,
 #                 extra warnings, no -Werror) and passes ctest
@@ -22,7 +22,9 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 group=${1:?usage: check-release.sh GROUP}
-version=$(<build/release/version.txt)
+version=$(cmake -P cmake/print_version.cmake)
+# launcher ARTIFACT: the launcher of the build that makes ARTIFACT (cmake/targets.cmake).
+launcher() { echo "build/$(cmake -P cmake/targets.cmake | awk -v artifact="$1" '$2 == artifact {print $1}')/run-on-target"; }
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 
@@ -43,12 +45,10 @@ group_packages() {
 }
 
 group_zips() {
-    local zip bits preset name out count=0
+    local zip bits name out count=0
     for zip in $(compgen -G "dist/tstamp-$version-win*.zip"); do
         name=$(basename "$zip" .zip)
         bits=${name##*-win}
-        preset=windows-x86
-        [[ $bits == 64 ]] && preset=windows-x64
         count=$((count + 1))
         unzip -q "dist/$name.zip" -d "$work"
         [[ $(cd "$work" && find "$name" -type f | sort | tr '\n' ' ') == \
@@ -59,7 +59,7 @@ group_zips() {
             echo "$name.zip: 4 files; tstamp.exe NOT RUN: TSTAMP_SKIP_WIN32=1"
             continue
         fi
-        out=$("build/$preset/run-on-target" "$work/$name/tstamp.exe" +%Y-%m-%d | tr -d '\r')
+        out=$("$(launcher "win$bits")" "$work/$name/tstamp.exe" +%Y-%m-%d | tr -d '\r')
         [[ $out =~ ^[0-9]{4}-[0-9]{2}-[0-9]{2}$ ]] || { echo "$name: tstamp.exe printed '$out'"; return 1; }
         echo "$name.zip: 4 files, tstamp.exe printed $out"
     done
@@ -73,12 +73,13 @@ group_tarballs() {
         [[ -z $bad ]] || { echo "$tarball: modes or owners: $bad"; return 1; }
         echo "$tarball: $(tar -tzf "$tarball" | wc -l) entries, 0644 files, 0755 folders and programs, owner 0/0"
     done
-    local arch name program root out today
+    local arch name program root out today run
     for tarball in $(compgen -G "dist/tstamp-$version-linux-*.tar.gz"); do
         name=$(basename "$tarball" .tar.gz)
         arch=${name##*-linux-}
         tar -xzf "$tarball" -C "$work"
         program=$work/$name/tstamp
+        run=$(launcher "linux-$arch")
         # The C library inside, read off the program (glibc names itself in its messages),
         # decides the licence files, and the NOTICE must name it. musl's programs are small.
         local libc=musl licence=COPYRIGHT.musl most=131072
@@ -99,13 +100,13 @@ group_tarballs() {
         mkdir -p "$root"
         cp "$program" "$root/tstamp"
         today=$(TZ=UTC python3 -c 'import time; print(time.strftime("%Y-%m-%d"))')
-        out=$(env -u TZ TSTAMP_ROOT="$root" "build/static-$arch/run-on-target" /tstamp "+%F %Z")
+        out=$(env -u TZ TSTAMP_ROOT="$root" "$run" /tstamp "+%F %Z")
         [[ $out == "$today UTC" ]] || { echo "$name, no zone at all: '$out'"; return 1; }
-        out=$(TZ=UTC TSTAMP_ROOT="$root" "build/static-$arch/run-on-target" /tstamp "+%F %Z")
+        out=$(TZ=UTC TSTAMP_ROOT="$root" "$run" /tstamp "+%F %Z")
         [[ $out == "$today UTC" ]] || { echo "$name, TZ=UTC: '$out'"; return 1; }
         mkdir -p "$root/usr/share/zoneinfo/Asia"
         cp /usr/share/zoneinfo/Asia/Kolkata "$root/usr/share/zoneinfo/Asia/"
-        out=$(TZ=Asia/Kolkata TSTAMP_ROOT="$root" "build/static-$arch/run-on-target" /tstamp "+%Z")
+        out=$(TZ=Asia/Kolkata TSTAMP_ROOT="$root" "$run" /tstamp "+%Z")
         [[ $out == IST ]] || { echo "$name, TZ=Asia/Kolkata with its file: '$out'"; return 1; }
         echo "$name: $libc, $(file -b "$program" | grep -oE 'static(ally|-pie) linked'), $(stat -c %s "$program") bytes; in an empty root: $today UTC, IST with one zone file"
         count=$((count + 1))

@@ -7,55 +7,45 @@
 #                           hands them to qemu-i386 (32-bit Wine is such a program)
 set -euo pipefail
 set_name=${1:-build}
+cd "$(dirname "$0")/.."
 
 build_packages=(
     cmake make g++ # the build
     tzdata         # the zone rules that local time comes from
 )
+# What the native builds' tests need; each other target's compiler, C library and emulator
+# or Wine are among its facts, in its toolchain file (cmake/targets.cmake prints them).
 test_packages=(
     libgtest-dev googletest     # unit tests; googletest's sources also build them for Windows
     libbenchmark-dev valgrind   # the benchmarks: timings and instruction counts
     python3                     # end-to-end tests: a terminal whose other end has gone
     clang libclang-rt-14-dev    # the fuzzer (libFuzzer) and its sanitizer runtimes
     clang-tidy clang-format cppcheck shellcheck # static analysis and the layout check
-    g++-mingw-w64-i686 binutils-mingw-w64-i686 # the 32-bit Windows build and its import check
-    wine wine32:i386            # runs the Windows build and its tests
-    wine32-preloader:i386 binfmt-support # 32-bit Wine where qemu-i386 runs it (below)
     icoutils                    # the Windows programs' resources: version and manifest
     bash-completion zsh fish sudo # the shell completions, driven by their shells (after sudo too)
     devscripts                  # hardening-check for the release binary
-    groff mandoc man-db         # the man page checks
+    groff mandoc man-db         # the man page checks, and the Windows manual (HTML)
     dpkg-dev file               # the Debian package: dpkg-shlibdeps, dpkg-deb
-    # The other Linux architectures: Debian's cross compilers, their programs run under qemu.
-    g++-i686-linux-gnu g++-arm-linux-gnueabihf g++-aarch64-linux-gnu
-    g++-s390x-linux-gnu g++-powerpc64le-linux-gnu g++-riscv64-linux-gnu
-    qemu-user qemu-user-static  # the static builds run in an empty root with the emulator beside them
+    qemu-user qemu-user-static  # the other architectures' programs; the static ones in an empty root
     g++-11 clang-16             # the other compilers: GCC 11, clang 16
-    g++-mingw-w64-x86-64 binutils-mingw-w64-x86-64 wine64 # 64-bit Windows, run under Wine
     lintian zip                 # the release: Debian's package checks, the Windows zips
-    # musl, which the static programs link, for every architecture Debian 12 has it for
-    musl-dev musl-dev:i386 musl-dev:armhf musl-dev:arm64 musl-dev:s390x musl-dev:ppc64el
 )
-
-packages=("${build_packages[@]}")
-[[ $set_name == test ]] && packages+=("${test_packages[@]}")
 
 sudo=()
 [[ $(id -u) -ne 0 ]] && sudo=(sudo)
 
-missing=()
-for package in "${packages[@]}"; do
-    if ! dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q 'install ok installed'; then
-        missing+=("$package")
-    fi
-done
-if ((${#missing[@]} == 0)); then
-    echo "install-deps: every package for '$set_name' is installed"
-else
+# install_missing PACKAGE...: those of them not installed yet.
+install_missing() {
+    local package architecture attempt missing=()
+    for package in "$@"; do
+        dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q 'install ok installed' || missing+=("$package")
+    done
+    ((${#missing[@]} > 0)) || return 0
     echo "install-deps: installing ${missing[*]}"
     # A package of another architecture (name:arch) needs that architecture in dpkg first.
     for architecture in $(printf '%s\n' "${missing[@]}" | sed -n 's/^.*://p' | sort -u); do
-        dpkg --print-foreign-architectures | grep -qx "$architecture" ||
+        [[ $architecture == "$(dpkg --print-architecture)" ]] ||
+            dpkg --print-foreign-architectures | grep -qx "$architecture" ||
             "${sudo[@]}" dpkg --add-architecture "$architecture"
     done
     # A mirror caught mid-sync fails one index now and then: try again, and go on with what
@@ -66,8 +56,14 @@ else
         ((attempt == 3)) || sleep 30
     done
     "${sudo[@]}" env DEBIAN_FRONTEND=noninteractive apt-get install -y --no-install-recommends "${missing[@]}"
-fi
-[[ $set_name == test ]] || exit 0
+}
+
+install_missing "${build_packages[@]}"
+[[ $set_name == test ]] || { echo "install-deps: every package for 'build' is installed"; exit 0; }
+mapfile -t target_packages < <(cmake -P cmake/targets.cmake | cut -d ' ' -f 3- | tr ' ' '\n' | sed '/^$/d' | sort -u)
+install_missing "${test_packages[@]}" "${target_packages[@]}"
+echo "install-deps: every package for 'test' is installed"
+
 
 # Whether this kernel starts a 32-bit x86 program, found by starting one: the least such
 # program, 96 bytes that only exit with status 7.

@@ -12,10 +12,6 @@
 #   TSTAMP_PLATFORM  linux or windows
 #   TSTAMP_LIBC      the C library the program uses on Linux: glibc or musl
 #   TSTAMP_DATA      tests/data
-#   TSTAMP_OBJDUMP, TSTAMP_PE_FORMAT  the target's objdump and its name for the program's
-#                    format (Windows)
-#   TSTAMP_VERSION   the project's version, which the Windows program carries
-#   TSTAMP_SANITIZED set when the program is built with sanitizers
 set -u
 source "$(dirname "$0")/../harness.sh"
 require TSTAMP TSTAMP_LAUNCH TSTAMP_PLATFORM TSTAMP_DATA
@@ -366,66 +362,6 @@ group_hostile() {
     run -- "+$(printf '%%Y%.0s' $(seq 51200))"
     [[ $status == 0 && $(wc -c <"$work/out") == 249 ]] && pass ||
         fail "100 KB of conversions" "status $status, $(wc -c <"$work/out") bytes"
-}
-
-group_binary() {
-    if [[ $platform == windows ]]; then
-        local dump
-        dump=$("$TSTAMP_OBJDUMP" -p "$TSTAMP")
-        local dlls
-        dlls=$(grep 'DLL Name:' <<<"$dump" | awk '{print $3}' | sort | tr '\n' ' ')
-        [[ $dlls == "KERNEL32.dll msvcrt.dll " ]] && pass || fail "imports" "$dlls"
-        grep -q "file format $TSTAMP_PE_FORMAT\$" <<<"$dump" && grep -q 'Subsystem.*(Windows CUI)' <<<"$dump" &&
-            pass || fail "$TSTAMP_PE_FORMAT console program" "$(head -n 3 <<<"$dump")"
-        # ASLR, with high entropy for a 64-bit program, and NX.
-        local aslr=DYNAMIC_BASE
-        [[ $TSTAMP_PE_FORMAT == pei-x86-64 ]] && aslr=HIGH_ENTROPY_VA
-        grep -q 'DYNAMIC_BASE' <<<"$dump" && grep -q "$aslr" <<<"$dump" && grep -q 'NX_COMPAT' <<<"$dump" &&
-            pass || fail "ASLR and NX" "$(grep DllCharacteristics -A 4 <<<"$dump")"
-        # A version resource (type 16) whose version strings are the project's, and an
-        # application manifest (type 24) that asks for no more rights than the caller's.
-        local strings
-        strings=$(wrestool -x --raw --type=16 "$TSTAMP" | strings -el)
-        local key
-        for key in FileVersion ProductVersion; do
-            [[ $(grep -A 1 -x "$key" <<<"$strings" | tail -n 1) == "$TSTAMP_VERSION" ]] &&
-                pass || fail "$key is $TSTAMP_VERSION" "$(tr '\n' ' ' <<<"$strings")"
-        done
-        [[ $(grep -A 1 -x OriginalFilename <<<"$strings" | tail -n 1) == tstamp.exe ]] &&
-            pass || fail "OriginalFilename is tstamp.exe" "$(tr '\n' ' ' <<<"$strings")"
-        wrestool -x --raw --type=24 "$TSTAMP" | grep -q 'level="asInvoker"' && pass ||
-            fail "a manifest that runs as the invoker" "$(wrestool -l "$TSTAMP")"
-    elif [[ -n ${TSTAMP_STATIC:-} ]]; then
-        # Nothing to load: no interpreter, no library, no imported symbol.
-        readelf -lW "$TSTAMP" | grep -q 'INTERP' && fail "no dynamic loader" "$(readelf -lW "$TSTAMP" | grep -A 1 INTERP)" ||
-            pass
-        local needed
-        needed=$(readelf -dW "$TSTAMP" | grep NEEDED)
-        [[ -z $needed ]] && pass || fail "no library" "$needed"
-        local imports
-        imports=$(readelf --dyn-syms -W "$TSTAMP" | awk '$7 == "UND" && $8 != "" {print $8}')
-        [[ -z $imports ]] && pass || fail "no import" "$(echo $imports)"
-    elif [[ -n ${TSTAMP_SANITIZED:-} ]]; then
-        readelf -d "$TSTAMP" | grep -q 'NEEDED.*\[libasan\.so' && pass ||
-            fail "the program carries the address sanitizer" "$(readelf -d "$TSTAMP" | grep NEEDED)"
-    else
-        # The C library, and where the stack guard lives in the dynamic loader (armhf,
-        # arm64, riscv64), that loader: both are glibc's.
-        local needed
-        needed=$(readelf -d "$TSTAMP" | awk '/NEEDED/ {print $5}' | grep -vE '^\[ld(-linux)?[-.a-z0-9_]*\.so\.[0-9]\]$' | tr '\n' ' ')
-        [[ $needed == "[libc.so.6] " ]] && pass || fail "needs only the C library" "$needed"
-        # Every function imported costs a symbol lookup at each start (immediate binding):
-        # the program imports these and no more. The 32-bit targets call the 64-bit clock;
-        # on arm64 and armhf the C library's start code calls abort, and on armhf GCC's
-        # division-by-zero handler raise.
-        local allowed=(__libc_start_main __errno_location __stack_chk_fail fclose fputs signal strerror
-            time __time64 localtime_r __localtime64_r stdout stderr __stack_chk_guard abort raise)
-        local extra
-        extra=$(comm -23 <(readelf --dyn-syms -W "$TSTAMP" |
-            awk '$7 == "UND" && $5 == "GLOBAL" {sub(/@.*/, "", $8); print $8}' | sort -u) \
-            <(printf '%s\n' "${allowed[@]}" | sort))
-        [[ -z $extra ]] && pass || fail "imports only what it must" "new: $(echo $extra)"
-    fi
 }
 
 # The static program in a root that holds nothing else: no C library, no zone files, no
