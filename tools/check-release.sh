@@ -1,6 +1,10 @@
 #!/usr/bin/env bash
 # SPDX-License-Identifier: MIT
 # Checks what tools/release.sh made in dist/ (run it first), one group at a time:
+# Every artifact carries the version being released (project()) and the date of its
+# section in CHANGELOG.md: a package's version and its changelog's top entry, the man
+# page's date (in the package, the tarball, and the zip's tstamp.html), and a Windows
+# program's FileVersion.
 #   packages      every .deb: its architecture and Depends, lintian without error or warning
 #   zips          every Windows zip: its files, and its program runs under Wine, as the
 #                 tests of its target's build run programs (its launcher); with
@@ -24,6 +28,9 @@ cd "$(dirname "$0")/.."
 group=${1:?usage: check-release.sh GROUP}
 version=$(cmake -P cmake/print_version.cmake)
 # launcher ARTIFACT: the launcher of the build that makes ARTIFACT (cmake/targets.cmake).
+released=$(sed -n "s/^## $version - //p" CHANGELOG.md)
+# man_date < PAGE: the date in the man page's title line.
+man_date() { awk '/^\.TH/ {gsub(/"/, ""); print $4; exit}'; }
 launcher() { echo "build/$(cmake -P cmake/targets.cmake | awk -v artifact="$1" '$2 == artifact {print $1}')/run-on-target"; }
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
@@ -37,8 +44,16 @@ group_packages() {
         [[ $(dpkg-deb -f "$deb" Architecture) == "$arch" ]] || { echo "$deb: Architecture is not $arch"; return 1; }
         [[ $(dpkg-deb -f "$deb" Depends) =~ ^libc6\ \(\>=\ 2\.[0-9]+\)$ ]] ||
             { echo "$deb: Depends is '$(dpkg-deb -f "$deb" Depends)'"; return 1; }
+        rm -rf "$work/deb"
+        dpkg-deb -x "$deb" "$work/deb"
+        local top date
+        top=$(zcat "$work/deb/usr/share/doc/tstamp/changelog.gz" | head -n 1)
+        date=$(zcat "$work/deb/usr/share/man/man1/tstamp.1.gz" | man_date)
+        [[ $(dpkg-deb -f "$deb" Version) == "$version" && $top == "tstamp ($version) unstable; urgency=medium" ]] ||
+            { echo "$deb: Version $(dpkg-deb -f "$deb" Version), changelog '$top', not $version"; return 1; }
+        [[ $date == "$released" ]] || { echo "$deb: the man page is dated $date, not $released"; return 1; }
         lintian --fail-on error,warning "${as_root[@]}" "$deb"
-        echo "$deb: $arch, $(dpkg-deb -f "$deb" Depends), lintian clean"
+        echo "$deb: $arch, $(dpkg-deb -f "$deb" Depends), version $version atop its changelog, man page of $date, lintian clean"
         count=$((count + 1))
     done
     ((count > 0)) || { echo "no package in dist/"; return 1; }
@@ -55,13 +70,17 @@ group_zips() {
             "$name/LICENSE $name/README.txt $name/tstamp.exe $name/tstamp.html " ]] ||
             { echo "$name.zip holds: $(cd "$work" && find . | tr '\n' ' ')"; return 1; }
         [[ $(head -c 200 "$work/$name/README.txt") == *$'\r\n'* ]] || { echo "README.txt has no CR LF"; return 1; }
+        out=$(wrestool -x --raw --type=16 "$work/$name/tstamp.exe" | strings -el | grep -A 1 -x FileVersion | tail -n 1)
+        [[ $out == "$version" ]] || { echo "$name: FileVersion '$out', not $version"; return 1; }
+        out=$(grep -o 'foot-date">[^<]*' "$work/$name/tstamp.html")
+        [[ $out == "foot-date\">$released" ]] || { echo "$name: tstamp.html dated '${out#*>}', not $released"; return 1; }
         if [[ $bits == 32 && ${TSTAMP_SKIP_WIN32:-} == 1 ]]; then
-            echo "$name.zip: 4 files; tstamp.exe NOT RUN: TSTAMP_SKIP_WIN32=1"
+            echo "$name.zip: 4 files, FileVersion $version, manual of $released; tstamp.exe NOT RUN: TSTAMP_SKIP_WIN32=1"
             continue
         fi
         out=$("$(launcher "win$bits")" "$work/$name/tstamp.exe" +%Y-%m-%d | tr -d '\r')
         [[ $out =~ ^[0-9]{4}-[0-9]{2}-[0-9]{2}$ ]] || { echo "$name: tstamp.exe printed '$out'"; return 1; }
-        echo "$name.zip: 4 files, tstamp.exe printed $out"
+        echo "$name.zip: 4 files, FileVersion $version, manual of $released, tstamp.exe printed $out"
     done
     ((count > 0)) || { echo "no zip in dist/"; return 1; }
 }
@@ -93,6 +112,8 @@ group_tarballs() {
             ! grep -rqi 'lesser general public' "$work/$name" || { echo "$name: LGPL text beside musl"; return 1; }
             grep -q '^Copyright: .*Rich Felker' "$work/$name/COPYRIGHT.musl" || { echo "$name: no musl copyright"; return 1; }
         fi
+        [[ $(man_date <"$work/$name/tstamp.1") == "$released" ]] ||
+            { echo "$name: the man page is dated $(man_date <"$work/$name/tstamp.1"), not $released"; return 1; }
         file -b "$program" | grep -qE 'static(ally|-pie) linked' || { echo "$name: $(file -b "$program")"; return 1; }
         (($(stat -c %s "$program") <= most)) || { echo "$name: $(stat -c %s "$program") bytes, more than $most"; return 1; }
         # In a root holding only the program, then the program and one zone file.
@@ -108,7 +129,7 @@ group_tarballs() {
         cp /usr/share/zoneinfo/Asia/Kolkata "$root/usr/share/zoneinfo/Asia/"
         out=$(TZ=Asia/Kolkata TSTAMP_ROOT="$root" "$run" /tstamp "+%Z")
         [[ $out == IST ]] || { echo "$name, TZ=Asia/Kolkata with its file: '$out'"; return 1; }
-        echo "$name: $libc, $(file -b "$program" | grep -oE 'static(ally|-pie) linked'), $(stat -c %s "$program") bytes; in an empty root: $today UTC, IST with one zone file"
+        echo "$name: $libc, man page of $released, $(file -b "$program" | grep -oE 'static(ally|-pie) linked'), $(stat -c %s "$program") bytes; in an empty root: $today UTC, IST with one zone file"
         count=$((count + 1))
     done
     ((count > 0)) || { echo "no static tarball in dist/"; return 1; }

@@ -11,9 +11,7 @@
 # its build installs as component dist (cmake/dist.cmake), packed as it is.
 # Usage: tools/release.sh [ARTIFACT ...]   (default: every artifact, into an emptied dist/;
 #                                          named ones replace only their own files there)
-#
-# The bytes depend only on the commit: every time stamp is SOURCE_DATE_EPOCH, which is the
-# commit's time unless it is set.
+# The bytes depend only on the commit: every time stamp is SOURCE_DATE_EPOCH (default: its time).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 commit_time=$(git log -1 --format=%ct) || { echo "release.sh: needs a git checkout" >&2; exit 1; }
@@ -21,6 +19,12 @@ export SOURCE_DATE_EPOCH=${SOURCE_DATE_EPOCH:-$commit_time}
 export TZ=UTC LC_ALL=C
 umask 022
 version=$(cmake -P cmake/print_version.cmake)
+# The version released is CHANGELOG.md's first section, dated, and nothing waits unreleased.
+first=$(grep -m 1 -E '^## [0-9]' CHANGELOG.md || true)
+[[ $first =~ ^"## $version - "[0-9]{4}-[0-9]{2}-[0-9]{2}$ ]] ||
+    { echo "release.sh: the first version in CHANGELOG.md is '$first', not '## $version - <date>'" >&2; exit 1; }
+waiting=$(awk '/^## / {open = ($2 == "Unreleased")} open && /^- /' CHANGELOG.md)
+[[ -z $waiting ]] || { echo "release.sh: CHANGELOG.md has entries under Unreleased; release them as $version first" >&2; exit 1; }
 
 declare -A preset_of
 while read -r preset artifact _; do preset_of[$artifact]=$preset; done < <(cmake -P cmake/targets.cmake)
