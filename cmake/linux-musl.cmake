@@ -10,9 +10,11 @@
 #   tstamp_qemu       the qemu-user program that runs its programs (none for the machine's
 #                     own architecture)
 #   tstamp_debian_arch  Debian's name for the architecture
-#   tstamp_packages   the Debian packages its build and tests need (tools/install-deps.sh)
+#   tstamp_packages   the Debian packages its compiler needs (tools/install-deps.sh); musl-dev
+#                     for the architecture is added here
 # Its release artifact is the tarball tstamp-<version>-linux-<arch>.tar.gz.
 set(tstamp_artifact linux-${tstamp_debian_arch})
+list(APPEND tstamp_packages musl-dev:${tstamp_debian_arch})
 if(tstamp_facts_only) # read by targets.cmake: the facts above, no toolchain
     return()
 endif()

@@ -1,7 +1,6 @@
 # SPDX-License-Identifier: MIT
 # Static amd64 on musl: x86_64-linux-gnu-g++ with musl-dev's files; its programs run natively.
 set(tstamp_debian_arch amd64)
-set(tstamp_packages musl-dev)
 set(tstamp_triplet x86_64-linux-gnu)
 set(tstamp_musl x86_64-linux-musl)
 set(tstamp_processor x86_64)

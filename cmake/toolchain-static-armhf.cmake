@@ -1,7 +1,7 @@
 # SPDX-License-Identifier: MIT
 # Static armhf on musl: arm-linux-gnueabihf-g++ with musl-dev:armhf's files; its programs run under qemu-arm.
 set(tstamp_debian_arch armhf)
-set(tstamp_packages g++-arm-linux-gnueabihf musl-dev:armhf)
+set(tstamp_packages g++-arm-linux-gnueabihf)
 set(tstamp_triplet arm-linux-gnueabihf)
 set(tstamp_musl arm-linux-musleabihf)
 set(tstamp_processor armv7l)
