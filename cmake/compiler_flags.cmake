@@ -38,8 +38,8 @@ if(TSTAMP_FUZZ)
     target_compile_options(tstamp_flags INTERFACE -fsanitize=fuzzer-no-link)
 endif()
 
-# tstamp_hardening_flag(FLAG): compile and link with FLAG when this compiler takes it for
-# this target without a word of complaint.
+# tstamp_hardening_flag(FLAG): compile with FLAG when this compiler takes it for this
+# target without a word of complaint.
 function(tstamp_hardening_flag flag)
     string(MAKE_C_IDENTIFIER "tstamp_takes${flag}" result)
     set(CMAKE_REQUIRED_FLAGS -Werror)

@@ -1,14 +1,19 @@
 # SPDX-License-Identifier: MIT
-# A Linux target built with Debian's cross compiler for it, whose programs run under
-# qemu-user on the target's own C library. The toolchain file of each architecture
-# (toolchain-linux-<arch>.cmake) sets these and includes this file:
-#   tstamp_triplet    the GNU triplet of Debian's cross compiler
-#   tstamp_processor  CMAKE_SYSTEM_PROCESSOR
-#   tstamp_qemu       the qemu-user program that runs its programs
-#   tstamp_debian_arch  Debian's name for the architecture
-#   tstamp_packages   the Debian packages its build and tests need (tools/install-deps.sh)
-# Its release artifact is the Debian package, known by the architecture's name.
-set(tstamp_artifact ${tstamp_debian_arch})
+# A Debian architecture built with Debian's cross compiler for it, on glibc, whose programs
+# run under qemu-user on the target's own C library. Its toolchain file,
+# toolchain-linux-<arch>.cmake, sets tstamp_arch and includes this file; every other fact
+# is the architecture's row in architectures.cmake. Its release artifact is the Debian
+# package, known by the architecture's name. (linux-static.cmake uses the same toolchain
+# where Debian has no musl, and ships a tarball instead.)
+include(${CMAKE_CURRENT_LIST_DIR}/architectures.cmake)
+tstamp_architecture(arch ${tstamp_arch})
+if(NOT tstamp_artifact)
+    set(tstamp_artifact ${tstamp_debian_arch})
+    set(tstamp_artifact_kind deb)
+endif()
+# Debian's cross compiler for the triplet (its package name spells "_" as "-").
+string(REPLACE "_" "-" tstamp_compiler_package g++-${tstamp_triplet})
+list(APPEND tstamp_packages ${tstamp_compiler_package})
 if(tstamp_facts_only) # read by targets.cmake: the facts above, no toolchain
     return()
 endif()

@@ -57,6 +57,17 @@ if(WIN32)
     set_tests_properties(wine_prefix PROPERTIES FIXTURES_SETUP wine)
 endif()
 
+# What a release asks of a build (tools/release.sh): that its tests passed on the program it
+# packs. The first test removes the stamp <build>/tests-passed; the last, which runs only
+# when every test of tstamp_add_test has passed (each is a setup of the fixture it
+# requires), writes the program's SHA-256 there. A run that fails, or that runs only some
+# of the tests, leaves none; a program built anew no longer matches it.
+add_test(NAME tests_started COMMAND ${CMAKE_COMMAND} -E rm -f ${PROJECT_BINARY_DIR}/tests-passed)
+add_test(NAME tests_passed COMMAND bash -c [[sha256sum "$1" >"$2"]] tests_passed
+    $<TARGET_FILE:tstamp> ${PROJECT_BINARY_DIR}/tests-passed)
+set_tests_properties(tests_started PROPERTIES FIXTURES_SETUP started)
+set_tests_properties(tests_passed PROPERTIES FIXTURES_REQUIRED "started;passed")
+
 function(tstamp_add_test)
     cmake_parse_arguments(PARSE_ARGV 0 arg "HOST" "NAME" "COMMAND;ENVIRONMENT")
     set(launcher ${PROJECT_BINARY_DIR}/run-on-target)
@@ -69,9 +80,10 @@ function(tstamp_add_test)
         set(environment ${arg_ENVIRONMENT})
     endif()
     # A program that hangs fails its test, not the whole run.
-    set_tests_properties(${arg_NAME} PROPERTIES ENVIRONMENT "${environment}" TIMEOUT 600)
+    set_tests_properties(${arg_NAME} PROPERTIES ENVIRONMENT "${environment}" TIMEOUT 600
+        FIXTURES_REQUIRED started FIXTURES_SETUP passed)
     if(WIN32)
         # One at a time: Wine's server for the prefix is shared.
-        set_tests_properties(${arg_NAME} PROPERTIES FIXTURES_REQUIRED wine RUN_SERIAL TRUE)
+        set_tests_properties(${arg_NAME} PROPERTIES FIXTURES_REQUIRED "started;wine" RUN_SERIAL TRUE)
     endif()
 endfunction()

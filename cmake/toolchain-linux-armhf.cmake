@@ -1,8 +1,4 @@
 # SPDX-License-Identifier: MIT
-# Debian armhf: arm-linux-gnueabihf-g++, its programs run under qemu-arm.
-set(tstamp_debian_arch armhf)
-set(tstamp_packages g++-arm-linux-gnueabihf)
-set(tstamp_triplet arm-linux-gnueabihf)
-set(tstamp_processor armv7l)
-set(tstamp_qemu qemu-arm)
+# Debian armhf, dynamically linked: its facts are its row in architectures.cmake.
+set(tstamp_arch armhf)
 include(${CMAKE_CURRENT_LIST_DIR}/linux-cross.cmake)

@@ -1,8 +1,4 @@
 # SPDX-License-Identifier: MIT
-# Debian ppc64el: powerpc64le-linux-gnu-g++, its programs run under qemu-ppc64le.
-set(tstamp_debian_arch ppc64el)
-set(tstamp_packages g++-powerpc64le-linux-gnu)
-set(tstamp_triplet powerpc64le-linux-gnu)
-set(tstamp_processor ppc64le)
-set(tstamp_qemu qemu-ppc64le)
+# Debian ppc64el, dynamically linked: its facts are its row in architectures.cmake.
+set(tstamp_arch ppc64el)
 include(${CMAKE_CURRENT_LIST_DIR}/linux-cross.cmake)

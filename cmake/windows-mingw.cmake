@@ -7,6 +7,9 @@
 #   tstamp_wine       the Wine loader that runs its programs
 #   tstamp_artifact   win32 or win64: its release artifact is tstamp-<version>-<that>.zip
 #   tstamp_packages   the Debian packages its build and tests need (tools/install-deps.sh)
+# The program loads these two DLLs and no other (tools/check-binary.sh holds it to them).
+set(tstamp_artifact_kind zip)
+set(tstamp_imports KERNEL32.dll msvcrt.dll)
 if(tstamp_facts_only) # read by targets.cmake: the facts above, no toolchain
     return()
 endif()

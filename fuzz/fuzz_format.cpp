@@ -13,12 +13,14 @@
 // the sequences the C library shares with us, the result equals glibc's strftime.
 
 #include "format_engine.h"
+#include "sequences.h"
 
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
 #include <cstring>
 #include <ctime>
+#include <initializer_list>
 
 namespace {
 
@@ -51,9 +53,21 @@ bool fields_in_range(const std::tm &t) {
            t.tm_yday >= 0 && t.tm_yday <= 365 && t.tm_isdst >= 0 && t.tm_isdst <= 1;
 }
 
-// Whether every "%" of the format starts a sequence whose C-locale meaning glibc shares:
-// no "#" (glibc changes case), no %z (glibc: numeric offset), no %s (glibc: mktime of
-// the fields), nothing we copy as typed.
+// Whether the conversion `c` means what glibc's does: the conversions of the table
+// (completion/sequences.tsv) but %z (glibc: a numeric offset) and %s (glibc: mktime of the
+// fields).
+bool shared_conversion(char c) {
+    for (const char *sequence : {TSTAMP_PLAIN_SEQUENCES}) {
+        if (sequence[1] == c) {
+            return c != 'z' && c != 's';
+        }
+    }
+    return false;
+}
+
+// Whether every "%" of the format starts a sequence whose C-locale meaning glibc shares: a
+// shared conversion, or one of C99's E and O forms; no "#" (glibc changes case), nothing
+// we copy as typed.
 bool shared_with_glibc(const char *format) {
     for (const char *p = format; *p != '\0'; ++p) {
         if (*p != '%') {
@@ -70,7 +84,7 @@ bool shared_with_glibc(const char *format) {
             if (*p == '\0' || std::strchr("deHImMSuUVwWy", *p) == nullptr) {
                 return false;
             }
-        } else if (*p == '\0' || std::strchr("aAbBcCdDeFgGhHIjmMnprRStTuUVwWxXyYZ%", *p) == nullptr) {
+        } else if (*p == '\0' || !shared_conversion(*p)) {
             return false;
         }
     }

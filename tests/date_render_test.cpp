@@ -113,7 +113,7 @@ TEST(date_render, expansion_is_cut_at_248_and_the_last_byte_never_written) {
 TEST(date_render, no_local_time_leaves_the_buffer_alone) {
     set_zone(zone_rows[0].tz);
     // Beyond any year the broken-down time holds (and, on Windows, beyond year 3000).
-    const std::time_t beyond = sizeof(std::time_t) >= 8 ? std::time_t{LLONG_MAX} : std::time_t{-1};
+    const std::time_t beyond = LLONG_MAX;
     char line_buffer[line_buffer_size] = "untouched";
     EXPECT_FALSE(render_format(beyond, "%Y", line_buffer));
     EXPECT_FALSE(render_default(beyond, line_buffer));

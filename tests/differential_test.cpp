@@ -3,12 +3,15 @@
 // meaning they share. Only glibc is a reference here: other runtimes differ, which is why
 // the engine exists.
 //
-// Left out, because we decided them differently: %z (glibc: a numeric offset), every "#"
-// form (glibc: changes letter case), %C for years outside 1000-9999 (glibc: no padding),
-// and the sequences that are not ours (%k, %l, %P, %+, flags and widths), which we copy
-// as typed. Some 32-bit builds of glibc (2.36: armhf, and i386 when linked statically)
-// print -1 for %s past 2038 even with a 64-bit time_t; where it does, %s is compared only
-// within 32 bits.
+// The sequences are those of the table, completion/sequences.tsv (generated/sequences.h),
+// with these differences on purpose:
+// - added: every E and O form C99 allows, which the table leaves to the plain ones;
+// - left out, because we decided them differently: %z (glibc: a numeric offset), every
+//   "#" form (glibc: changes letter case), %C for years outside 1000-9999 (glibc: no
+//   padding), and the sequences that are not ours (%k, %l, %P, %+, flags and widths), which
+//   we copy as typed.
+// Some 32-bit builds of glibc (2.36: armhf, and i386 when linked statically) print -1 for
+// %s past 2038 even with a 64-bit time_t; there, and only there, %s is passed over.
 
 #include "format_engine.h"
 
@@ -16,20 +19,36 @@
 
 #if defined(__GLIBC__)
 
+#include "sequences.h"
+
 #include <cstdint>
 #include <cstdlib>
 #include <cstring>
 #include <ctime>
 #include <string>
+#include <vector>
 
 namespace {
 
-const char *const shared_sequences[] = {
-    "%a",  "%A",  "%b",  "%B",  "%c",  "%C",  "%d",  "%D",  "%e",  "%F",  "%g",  "%G",  "%h",  "%H",
-    "%I",  "%j",  "%m",  "%M",  "%n",  "%p",  "%r",  "%R",  "%s",  "%S",  "%t",  "%T",  "%u",  "%U",
-    "%V",  "%w",  "%W",  "%x",  "%X",  "%y",  "%Y",  "%Z",  "%%",  "%Ec", "%EC", "%Ex", "%EX", "%Ey",
-    "%EY", "%Od", "%Oe", "%OH", "%OI", "%Om", "%OM", "%OS", "%Ou", "%OU", "%OV", "%Ow", "%OW", "%Oy",
-};
+// C99's E and O modifiers, and the conversions each may stand before.
+constexpr char e_conversions[] = "cCxXyY";
+constexpr char o_conversions[] = "deHImMSuUVwWy";
+
+std::vector<std::string> shared_sequences() {
+    std::vector<std::string> sequences;
+    for (const char *sequence : {TSTAMP_PLAIN_SEQUENCES}) {
+        if (std::strcmp(sequence, "%z") != 0) {
+            sequences.emplace_back(sequence);
+        }
+    }
+    for (const char *c = e_conversions; *c != '\0'; ++c) {
+        sequences.push_back(std::string("%E") + *c);
+    }
+    for (const char *c = o_conversions; *c != '\0'; ++c) {
+        sequences.push_back(std::string("%O") + *c);
+    }
+    return sequences;
+}
 
 const char *const zones[] = {"UTC", "America/New_York", "Asia/Kolkata", "Australia/Lord_Howe",
                              "Europe/London"};
@@ -49,6 +68,8 @@ bool library_seconds_reach_past_2038() {
 
 TEST(differential, engine_matches_glibc_on_shared_sequences) {
     const bool seconds_past_2038 = library_seconds_reach_past_2038();
+    const std::vector<std::string> sequences = shared_sequences();
+    ASSERT_FALSE(sequences.empty());
     std::uint64_t state = 0x9e3779b97f4a7c15ULL;
     auto next = [&state] {
         state ^= state << 13;
@@ -72,23 +93,24 @@ TEST(differential, engine_matches_glibc_on_shared_sequences) {
             const std::time_t now = static_cast<std::time_t>(seconds);
             std::tm local{};
             ASSERT_NE(localtime_r(&now, &local), nullptr);
-            for (const char *sequence : shared_sequences) {
-                if (!seconds_past_2038 && std::strcmp(sequence, "%s") == 0 &&
-                    (seconds > INT32_MAX || seconds < INT32_MIN)) {
+            for (const std::string &sequence : sequences) {
+                char ours[128];
+                char theirs[128];
+                format_time(ours, sizeof ours, sequence.c_str(), local, seconds, local.tm_zone);
+                ASSERT_NE(std::strftime(theirs, sizeof theirs, sequence.c_str(), &local), 0U) << sequence;
+                if (sequence == "%s" && (seconds > INT32_MAX || seconds < INT32_MIN) &&
+                    std::strcmp(theirs, "-1") == 0) {
                     ++skipped; // the C library is wrong here, not a reference
                     continue;
                 }
-                char ours[128];
-                char theirs[128];
-                format_time(ours, sizeof ours, sequence, local, seconds, local.tm_zone);
-                ASSERT_NE(std::strftime(theirs, sizeof theirs, sequence, &local), 0U) << sequence;
                 ASSERT_STREQ(ours, theirs) << sequence << " at " << seconds << " in " << zone;
                 ++compared;
             }
         }
     }
-    EXPECT_EQ(compared + skipped,
-              5 * 2000 * static_cast<int>(sizeof shared_sequences / sizeof *shared_sequences));
+    EXPECT_GT(compared, 5 * 2000);
+    // Only a C library whose %s stops at 2038 is passed over there.
+    EXPECT_TRUE(skipped == 0 || !seconds_past_2038) << skipped << " instants of %s passed over";
 }
 
 } // namespace

@@ -279,6 +279,12 @@ TEST(format_engine, any_year) {
         {"%Y %C %y", {-100, 6, 1, 0, 0, 0}, "UTC", "-100 -01 00"},
         {"%Y %C %y", {-101, 6, 1, 0, 0, 0}, "UTC", "-101 -02 99"},
         {"%Y %C %y", {-199, 6, 1, 0, 0, 0}, "UTC", "-199 -02 01"},
+        // A one-digit week-based year has one digit, as %Y has.
+        {"%Y %G %g", {5, 6, 1, 0, 0, 0}, "UTC", "5 5 05"},
+        // Years divisible by 100 and not by 400 that begin on a Wednesday: only there does
+        // the 400-year rule move an ISO week (79800 is 399 x 200, 80200 is 401 x 200).
+        {"%G-W%V", {79800, 12, 31, 0, 0, 0}, "UTC", "79801-W01"},
+        {"%G-W%V", {80200, 12, 31, 0, 0, 0}, "UTC", "80201-W01"},
     });
 }
 

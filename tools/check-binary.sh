@@ -2,12 +2,12 @@
 # SPDX-License-Identifier: MIT
 # Every check of a build's program, read off the program itself; the test "binary" of each
 # build runs it, and any "no" fails:
-#   Windows     a console program that loads msvcrt.dll and KERNEL32.dll alone, with ASLR
-#               (high entropy when 64-bit) and NX; a version resource carrying the project's
-#               version, and a manifest that runs it as the invoker
+#   Windows     a console program that loads the DLLs of its target's facts alone, with
+#               ASLR (high entropy when 64-bit) and NX; a version resource carrying the
+#               project's version, and a manifest that runs it as the invoker
 #   Linux       what it loads and imports: a static program nothing; one with the
-#               sanitizers their runtime; any other the C library and a short list of
-#               functions, for each import costs a symbol lookup at every start
+#               sanitizers their runtime; any other the C library and the functions of its
+#               target's facts, for each import costs a symbol lookup at every start
 #   --hardened  the hardening of a Debian package too (the hardened Release builds):
 #               a dynamic program (amd64) through Debian's hardening-check; a static one
 #               (any architecture) here: static-pie (or plain static where the C library
@@ -17,15 +17,28 @@
 #               stack clash protection
 # "Control flow integrity" (hardening-check) looks for the IBT and SHSTK marks in the
 # program's property note, which the linker leaves out when one input lacks them, as
-# Debian 12's C start files and libc.a do. So on x86 this checks what the project controls:
-# every object of its own carries both marks (-fcf-protection), and on amd64 every function
-# that those objects define externally starts with endbr64; on arm64, the BTI and PAC marks.
+# Debian 12's C start files and libc.a do. So this checks what the project controls, as
+# its architecture's facts say (cmake/architectures.cmake): the control-flow note of every
+# object of its own, and the first instruction of every function those objects define
+# externally.
+#
+# The target's facts come from its build (tests/CMakeLists.txt), in the environment; a
+# build without them fails here, naming what is missing:
+#   TSTAMP_IMPORTS  the DLLs (Windows) or functions and variables (Linux) it may import
+#   TSTAMP_MARKS    the control-flow note of its objects, or "-" for none (Linux)
+#   TSTAMP_ENTRY    the instructions its functions may start with, or "-" (Linux)
+#   TSTAMP_OBJDUMP  the target's objdump
 # Usage: check-binary.sh BUILD_DIR [--hardened]
 set -euo pipefail
 build=${1:?usage: check-binary.sh BUILD_DIR [--hardened]}
 source=$(cd "$(dirname "$0")/.." && pwd)
 program=$build/tstamp
 [[ -e $program ]] || program=$build/tstamp.exe
+facts=(TSTAMP_IMPORTS TSTAMP_OBJDUMP)
+[[ $program == *.exe ]] || facts+=(TSTAMP_MARKS TSTAMP_ENTRY)
+for fact in "${facts[@]}"; do
+    [[ -n ${!fact:-} ]] || { echo "check-binary.sh: no $fact: the build gives its target's facts (cmake/architectures.cmake)"; exit 1; }
+done
 
 yes() { echo " $1: yes${2:+, $2}"; }
 fail() {
@@ -34,12 +47,12 @@ fail() {
 }
 
 if [[ $program == *.exe ]]; then
-    dump=$(objdump -p "$program")
+    dump=$("$TSTAMP_OBJDUMP" -p "$program")
     format=$(sed -n 's/^.*file format //p' <<<"$dump")
     echo "$program: $format"
-    dlls=$(grep 'DLL Name:' <<<"$dump" | awk '{print $3}' | sort | tr '\n' ' ')
-    [[ $dlls == "KERNEL32.dll msvcrt.dll " ]] || fail "Imports" "$dlls"
-    yes "Imports KERNEL32.dll and msvcrt.dll alone"
+    dlls=$(grep 'DLL Name:' <<<"$dump" | awk '{print $3}' | sort | paste -sd ' ' -)
+    [[ $dlls == "$(tr ' ' '\n' <<<"$TSTAMP_IMPORTS" | sort | paste -sd ' ' -)" ]] || fail "Imports $TSTAMP_IMPORTS alone" "$dlls"
+    yes "Imports $TSTAMP_IMPORTS alone"
     grep -q 'Subsystem.*(Windows CUI)' <<<"$dump" || fail "Console program" "$(grep Subsystem <<<"$dump")"
     yes "Console program"
     aslr=DYNAMIC_BASE
@@ -49,7 +62,7 @@ if [[ $program == *.exe ]]; then
     done
     yes "ASLR ($aslr) and NX"
     # The version resource (type 16) and the application manifest (type 24).
-    version=$(cmake -P "$source/cmake/print_version.cmake")
+    version=${TSTAMP_VERSION:?the build gives its version}
     strings=$(wrestool -x --raw --type=16 "$program" | strings -el)
     for key in FileVersion ProductVersion; do
         [[ $(grep -A 1 -x "$key" <<<"$strings" | tail -n 1) == "$version" ]] || fail "$key $version" "$(tr '\n' ' ' <<<"$strings")"
@@ -67,7 +80,8 @@ header=$(readelf -hW "$program")
 segments=$(readelf -lW "$program")
 dynamic=$(readelf -dW "$program")
 # Imported names; the weak ones the C library's start files name are not calls of its.
-dynsyms=$(readelf --dyn-syms -W "$program")
+# (ppc64el puts "[<localentry>: 8]" before the section of a function.)
+dynsyms=$(readelf --dyn-syms -W "$program" | sed -E 's/\[<localentry>: [0-9]+\] +//')
 imports=$(awk '$7 == "UND" && $8 != "" {sub(/@.*/, "", $8); print $8}' <<<"$dynsyms" | sort -u | paste -sd ' ' -)
 calls=$(awk '$7 == "UND" && $5 == "GLOBAL" {sub(/@.*/, "", $8); print $8}' <<<"$dynsyms" | sort -u)
 symbols=$(nm "$program" 2>/dev/null || true)
@@ -84,11 +98,7 @@ else
     # riscv64), that loader: both are glibc's.
     [[ $(sed -E 's/\[ld(-linux)?[-.a-z0-9_]*\.so\.[0-9]\] //' <<<"$needed") == "[libc.so.6] " ]] ||
         fail "Needs only the C library" "$needed"
-    # The 32-bit targets call the 64-bit clock; on arm64 and armhf the C library's start
-    # code calls abort, and on armhf GCC's division-by-zero handler raise.
-    allowed=(__libc_start_main __errno_location __stack_chk_fail fclose fputs signal strerror
-        time __time64 localtime_r __localtime64_r stdout stderr __stack_chk_guard abort raise)
-    extra=$(comm -23 <(echo "$calls") <(printf '%s\n' "${allowed[@]}" | sort) | paste -sd ' ' -)
+    extra=$(comm -23 <(echo "$calls") <(tr ' ' '\n' <<<"$TSTAMP_IMPORTS" | sort) | paste -sd ' ' -)
     [[ -z $extra ]] || fail "Imports only what it must" "new: $extra"
     yes "Needs only the C library, imports only what it must"
 fi
@@ -129,37 +139,33 @@ else
     yes "Stack protected, stack clash protection" "every object of the program's own"
 fi
 
-# marks TEXT: every object of the program's own has the property note TEXT.
-marks() {
-    local object
+# The control-flow note of every object of the program's own, and the first instruction of
+# every function those objects define externally, found in the program.
+if [[ $TSTAMP_MARKS == - ]]; then
+    echo " Control-flow marks: none on this architecture"
+else
     for object in "${objects[@]}"; do
-        grep -q "$1" <<<"$(readelf -n "$object")" || fail "$1" "not in $object"
+        grep -q "$TSTAMP_MARKS" <<<"$(readelf -n "$object")" || fail "$TSTAMP_MARKS" "not in $object"
     done
-}
-case $machine in
-*X86-64*)
-    marks 'x86 feature: IBT, SHSTK'
-    # The functions the program's own objects define externally, found in the program: the
-    # first instruction of each is endbr64.
+    yes "Control-flow marks of the program's own code" "$TSTAMP_MARKS on every object"
+fi
+if [[ $TSTAMP_ENTRY == - ]]; then
+    echo " Function entries: nothing to check on this architecture"
+else
+    # The functions that the program's own objects define externally, where the program has
+    # them. (i386's __x86.get_pc_thunk.* are the compiler's, called directly and never
+    # through a pointer: they need no landing pad.)
+    functions=$(nm --defined-only -g "${objects[@]}" | awk '$2 == "T" && $3 !~ /^__x86\.get_pc_thunk\./ {print $3}' |
+        sort -u | awk 'NR == FNR {own[$1]; next} $2 == "T" && $3 in own {print $1, $3}' - <(echo "$symbols"))
+    [[ -n $functions ]] || fail "Function entries" "no function of the program's own found in it"
     count=0
     while read -r address name; do
-        first=$(objdump -d --no-show-raw-insn --start-address="0x$address" --stop-address="$((0x$address + 4))" "$program" |
+        first=$("$TSTAMP_OBJDUMP" -d --no-show-raw-insn --start-address="0x$address" --stop-address="$((0x$address + 4))" "$program" |
             awk '/^ +[0-9a-f]+:/ {print $2; exit}')
-        [[ $first == endbr64 ]] || fail "Control flow integrity" "function $name starts with $first"
+        [[ " $TSTAMP_ENTRY " == *" $first "* ]] || fail "Function entries" "function $name starts with $first, not $TSTAMP_ENTRY"
         count=$((count + 1))
-    done < <(nm --defined-only -g "${objects[@]}" | awk '$2 == "T" {print $3}' | sort -u |
-        awk 'NR == FNR {own[$1]; next} $2 == "T" && $3 in own {print $1, $3}' - <(echo "$symbols"))
-    ((count > 0)) || fail "Control flow integrity" "no function of the program's own found in it"
-    yes "Control flow integrity of the program's own code" "IBT and SHSTK marks on every object, endbr64 on its $count external functions"
-    ;;
-*80386*)
-    marks 'x86 feature: IBT, SHSTK'
-    yes "Control flow integrity of the program's own code" "IBT and SHSTK marks on every object"
-    ;;
-*AArch64*)
-    marks 'AArch64 feature: BTI, PAC'
-    yes "Branch protection of the program's own code" "BTI and PAC marks on every object"
-    ;;
-esac
+    done <<<"$functions"
+    yes "Function entries" "each of its $count external functions starts with ${TSTAMP_ENTRY// / or }"
+fi
 notes=$(readelf -n "$program" | sed -n 's/^ *Properties: *//p' | paste -sd ';' -)
 echo " What the program carries (readelf -n): ${notes:-no property note}"

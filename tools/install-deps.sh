@@ -16,8 +16,8 @@ build_packages=(
 # What the native builds' tests need; each other target's compiler, C library and emulator
 # or Wine are among its facts, in its toolchain file (cmake/targets.cmake prints them).
 test_packages=(
-    libgtest-dev googletest     # unit tests; googletest's sources also build them for Windows
-    libbenchmark-dev valgrind   # the benchmarks: timings and instruction counts
+    libgtest-dev googletest     # unit tests; googletest's sources build them for the cross targets
+    valgrind                    # the benchmarks: instruction counts
     python3                     # end-to-end tests: a terminal whose other end has gone
     clang libclang-rt-14-dev    # the fuzzer (libFuzzer) and its sanitizer runtimes
     clang-tidy clang-format cppcheck shellcheck # static analysis and the layout check
@@ -60,7 +60,9 @@ install_missing() {
 
 install_missing "${build_packages[@]}"
 [[ $set_name == test ]] || { echo "install-deps: every package for 'build' is installed"; exit 0; }
-mapfile -t target_packages < <(cmake -P cmake/targets.cmake | cut -d ' ' -f 3- | tr ' ' '\n' | sed '/^$/d' | sort -u)
+# (It stops here when the targets and the presets disagree: cmake/targets.cmake says where.)
+targets=$(cmake -P cmake/targets.cmake)
+mapfile -t target_packages < <(cut -d ' ' -f 4- <<<"$targets" | tr ' ' '\n' | sed '/^$/d' | sort -u)
 install_missing "${test_packages[@]}" "${target_packages[@]}"
 echo "install-deps: every package for 'test' is installed"
 

@@ -71,12 +71,14 @@ other_compiler() {
 step "g++-11: build and test" other_compiler gcc-11 gcc-11 g++-11
 step "clang-16: build and test" other_compiler clang-16 clang-16 clang++-16
 
-step "release: every artifact into dist/" tools/release.sh
-step "release: packages, with lintian" tools/check-release.sh packages
-step "release: Windows zips, run under Wine" tools/check-release.sh zips
-step "release: tarballs, the static programs run in an empty root" tools/check-release.sh tarballs
-step "release: the source archive built as a packager builds it" tools/check-release.sh packager
-step "release: the same bytes from two clones, one at a path with a blank" tools/check-release.sh reproducible
+# A trial of the release (not a release: it allows uncommitted changes and unreleased
+# entries, and writes into build/release-trial/), then the checks of what it made.
+step "release trial: every artifact into build/release-trial/" tools/release.sh --trial
+step "release trial: packages, with lintian" tools/check-release.sh --trial packages
+step "release trial: Windows zips, run under Wine" tools/check-release.sh --trial zips
+step "release trial: tarballs, the static programs run in an empty root" tools/check-release.sh --trial tarballs
+step "release trial: the source archive built as a packager builds it" tools/check-release.sh --trial packager
+step "release trial: the same bytes from two clones, one at a path with a blank" tools/check-release.sh --trial reproducible
 step "layout and static analysis" tools/lint.sh
 
 echo

@@ -8,19 +8,27 @@
 # Environment, set by the build: TSTAMP and TSTAMP_LAUNCH (the program and how it runs),
 # TSTAMP_COMPLETION (the built completions), TSTAMP_SOURCE (the source tree).
 set -u
+# shellcheck source=tests/harness.sh
 source "$(dirname "$0")/../harness.sh"
 require TSTAMP TSTAMP_LAUNCH TSTAMP_COMPLETION TSTAMP_SOURCE
 table=$TSTAMP_SOURCE/completion/sequences.tsv
 completions=$TSTAMP_COMPLETION
+# How many sequences the table offers after "%" (plain) and after "%#" (alt): the counts the
+# rows below name by those words.
+plain=$(grep -c $'^%[^#]' "$table")
+alt=$(grep -c '^%#' "$table")
 # offers NAME COUNT SAMPLE: the shell had the completion loaded ($loaded), listed COUNT
-# candidates ($listed, one a line), and SAMPLE, if any, is a line of what it showed
-# ($shown). A row that expects nothing proves that way that the completion was there.
+# candidates ($listed, one a line; COUNT may be "plain" or "alt"), and SAMPLE, if any, is a
+# line of what it showed ($shown). A row that expects nothing proves that way that the
+# completion was there.
 offers() {
-    local count
+    local count want=$2
+    [[ $want == plain ]] && want=$plain
+    [[ $want == alt ]] && want=$alt
     count=$(grep -c . <<<"$listed")
     if [[ $loaded != yes ]]; then
         fail "$1" "the completion is not loaded: $loaded"
-    elif [[ $count == "$2" ]] && { [[ -z $3 ]] || grep -qxF -- "$3" <<<"$shown"; }; then
+    elif [[ $count == "$want" ]] && { [[ -z $3 ]] || grep -qxF -- "$3" <<<"$shown"; }; then
         pass
     else
         fail "$1" "offers $count: $(head -n 3 <<<"$listed" | tr '\n\t' ' :')"
@@ -40,7 +48,7 @@ group_sync() {
     # Every character that the program expands after "%" is offered.
     local code char plain
     for code in $(seq 33 126); do
-        printf -v char "\\x$(printf %x "$code")"
+        printf -v char '%b' "\\x$(printf %x "$code")"
         plain=$(expand "%$char")
         if [[ $plain != "%$char" ]] && ! grep -qxF -- "%$char" <<<"$offered"; then
             fail "%$char" "the program expands it, and no completion offers it"
@@ -63,7 +71,7 @@ group_sync() {
     readme=$(sed -n '/^## FORMAT/,/^## /p' "$TSTAMP_SOURCE/README.md")
     man=$(MANWIDTH=200 MANPAGER=cat man -l "$TSTAMP_SOURCE/man/tstamp.1.in" 2>/dev/null)
     while read -r sequence; do
-        grep -qE -- "[\` ]$sequence[\` ,]" <<<"$readme" || fail "$sequence" "not in the README's FORMAT table"
+        grep -qE -- "[\` ]${sequence}[\` ,]" <<<"$readme" || fail "$sequence" "not in the README's FORMAT table"
         grep -qE -- "(^|[ (])$sequence([ ,)]|$)" <<<"$man" || fail "$sequence" "not in the man page"
     done <<<"$offered"
     [[ $failed == 0 ]] && pass
@@ -111,19 +119,19 @@ group_bash() {
         listed=$shown
         offers "bash: '$line'" "$count" "$sample"
     done <<'EOF'
-tstamp +%|38|+%Y
-tstamp +%#|21|+%#d
+tstamp +%|plain|+%Y
+tstamp +%#|alt|+%#d
 tstamp +%Y +%|0|
-tstamp +%H:%|38|%M
-tstamp +x%Y-%|38|+x%Y-%m
+tstamp +%H:%|plain|%M
+tstamp +x%Y-%|plain|+x%Y-%m
 tstamp +%%|0|
 tstamp |1|+
-tstamp '+%F %|38|+%F %T
-tstamp "+%a %|38|+%a %d
-tstamp +%Y'-%|38|-%m
-tstamp +%Y\ %|38|+%Y\ %H
-sudo tstamp +%|38|+%Y
-time tstamp +%|38|+%Y
+tstamp '+%F %|plain|+%F %T
+tstamp "+%a %|plain|+%a %d
+tstamp +%Y'-%|plain|-%m
+tstamp +%Y\ %|plain|+%Y\ %H
+sudo tstamp +%|plain|+%Y
+time tstamp +%|plain|+%Y
 tstamp -|0|
 tstamp %Y|0|
 EOF
@@ -132,6 +140,7 @@ EOF
 group_fish() {
     local line count sample listed shown loaded
     while IFS='|' read -r line count sample; do
+        # shellcheck disable=SC2016 # a fish script: fish expands it
         shown=$(fish -c 'source $argv[1]
             complete -c tstamp | string match -q "*__tstamp_complete*"; and echo "loaded: yes"
             complete -C $argv[2]' "$completions/tstamp.fish" "$line")
@@ -140,17 +149,17 @@ group_fish() {
         listed=$shown
         offers "fish: '$line'" "$count" "$(printf '%b' "$sample")"
     done <<'EOF'
-tstamp +%|38|+%Y\tyear, every digit (1995)
-tstamp +%#|21|+%#d\tday of the month without a leading zero
-tstamp +x%Y-%|38|+x%Y-%m\tmonth (01-12)
+tstamp +%|plain|+%Y\tyear, every digit (1995)
+tstamp +%#|alt|+%#d\tday of the month without a leading zero
+tstamp +x%Y-%|plain|+x%Y-%m\tmonth (01-12)
 tstamp +%%|0|
 tstamp |1|+
-tstamp '+%F %|38|+%F %T\ttime as %H:%M:%S (12:41:29)
-tstamp "+%a %|38|+%a %d\tday of the month (01-31)
-tstamp +%Y'-%|38|+%Y-%m\tmonth (01-12)
-tstamp +%Y\ %|38|+%Y %H\thour (00-23)
-sudo tstamp +%|38|+%Y\tyear, every digit (1995)
-time tstamp +%|38|+%Y\tyear, every digit (1995)
+tstamp '+%F %|plain|+%F %T\ttime as %H:%M:%S (12:41:29)
+tstamp "+%a %|plain|+%a %d\tday of the month (01-31)
+tstamp +%Y'-%|plain|+%Y-%m\tmonth (01-12)
+tstamp +%Y\ %|plain|+%Y %H\thour (00-23)
+sudo tstamp +%|plain|+%Y\tyear, every digit (1995)
+time tstamp +%|plain|+%Y\tyear, every digit (1995)
 tstamp -|0|
 tstamp %Y|0|
 EOF
@@ -165,16 +174,16 @@ group_zsh() {
         listed=$(grep -- ' -- ' <<<"$shown")
         offers "zsh: '$line'" "$count" "$sample"
     done <<'EOF'
-tstamp +%|38|%Y  -- year, every digit (1995)
-tstamp +%#|21|%#d  -- day of the month without a leading zero
-tstamp +x%Y-%|38|%m  -- month (01-12)
+tstamp +%|plain|%Y  -- year, every digit (1995)
+tstamp +%#|alt|%#d  -- day of the month without a leading zero
+tstamp +x%Y-%|plain|%m  -- month (01-12)
 tstamp |0|tstamp +
-tstamp '+%F %|38|%T  -- time as %H:%M:%S (12:41:29)
-tstamp "+%a %|38|%d  -- day of the month (01-31)
-tstamp +%Y'-%|38|%m  -- month (01-12)
-tstamp +%Y\ %|38|%H  -- hour (00-23)
-sudo tstamp +%|38|%Y  -- year, every digit (1995)
-time tstamp +%|38|%Y  -- year, every digit (1995)
+tstamp '+%F %|plain|%T  -- time as %H:%M:%S (12:41:29)
+tstamp "+%a %|plain|%d  -- day of the month (01-31)
+tstamp +%Y'-%|plain|%m  -- month (01-12)
+tstamp +%Y\ %|plain|%H  -- hour (00-23)
+sudo tstamp +%|plain|%Y  -- year, every digit (1995)
+time tstamp +%|plain|%Y  -- year, every digit (1995)
 tstamp -|0|tstamp -
 tstamp %Y|0|tstamp %Y
 EOF

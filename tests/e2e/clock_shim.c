@@ -53,6 +53,8 @@ time_t __wrap___time64(time_t *out) {
     return test_clock(out);
 }
 #else
+/* The C library's declaration names the parameter with a reserved name (__timer). */
+/* NOLINTNEXTLINE(readability-inconsistent-declaration-parameter-name) */
 time_t time(time_t *out) {
     return test_clock(out);
 }

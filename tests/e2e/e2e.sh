@@ -13,6 +13,7 @@
 #   TSTAMP_LIBC      the C library the program uses on Linux: glibc or musl
 #   TSTAMP_DATA      tests/data
 set -u
+# shellcheck source=tests/harness.sh
 source "$(dirname "$0")/../harness.sh"
 require TSTAMP TSTAMP_LAUNCH TSTAMP_PLATFORM TSTAMP_DATA
 platform=$TSTAMP_PLATFORM
@@ -105,8 +106,9 @@ rejected() { # rejected NAME [operand ...]
 group_dispatch() {
     run --
     check_match "no operand: default line" '^[A-Z][a-z]{2} [A-Z][a-z]{2} [ 123][0-9] [0-9]{2}:[0-9]{2}:[0-9]{2} [0-9]{4,}$'
-    [[ $(wc -c <"$work/out") == $((24 + 2 * ${#nl})) ]] && pass ||
+    if [[ $(wc -c <"$work/out") == $((24 + 2 * ${#nl})) ]]; then pass; else
         fail "no operand: 26 bytes" "$(wc -c <"$work/out") bytes"
+    fi
     run -- +
     check "a single plus: empty line" 0 $'\n' ""
     run -- ++
@@ -133,8 +135,9 @@ group_usage() {
     # the reference to the usage text as designed, 1757 bytes in 40 lines.
     local bytes lines
     bytes=$(wc -c <"$TSTAMP_DATA/usage.txt") lines=$(wc -l <"$TSTAMP_DATA/usage.txt")
-    [[ $bytes == 1757 && $lines == 40 ]] && pass ||
+    if [[ $bytes == 1757 && $lines == 40 ]]; then pass; else
         fail "the reference usage text is 1757 bytes in 40 lines" "$bytes bytes in $lines lines"
+    fi
     rejected "usage text byte for byte" -x
     # The program word stays tstamp under any other name.
     local other="$work/renamed-tool"
@@ -262,6 +265,7 @@ group_write_errors() {
     # by the signal; with the signal ignored, the failed write is reported. The Windows
     # runtime has no such signal and reports the write.
     mkfifo "$work/fifo"
+    # shellcheck disable=SC2094 # a FIFO opened for reading and writing, on purpose
     exec 5<>"$work/fifo" 6>"$work/fifo"
     exec 5<&-
     launch +ok >&6 2>"$work/err" </dev/null
@@ -360,8 +364,9 @@ group_hostile() {
     done
     ((bad == 0)) && pass
     run -- "+$(printf '%%Y%.0s' $(seq 51200))"
-    [[ $status == 0 && $(wc -c <"$work/out") == 249 ]] && pass ||
+    if [[ $status == 0 && $(wc -c <"$work/out") == 249 ]]; then pass; else
         fail "100 KB of conversions" "status $status, $(wc -c <"$work/out") bytes"
+    fi
 }
 
 # The static program in a root that holds nothing else: no C library, no zone files, no
@@ -378,8 +383,9 @@ group_empty_root() {
     check_match "a FORMAT, and UTC with no TZ and no /etc/localtime" '^[0-9]+ UTC$'
     local printed
     printed=$(cut -d ' ' -f 1 <"$work/out")
-    ((printed >= before && printed <= EPOCHSECONDS)) && pass ||
+    if ((printed >= before && printed <= EPOCHSECONDS)); then pass; else
         fail "the clock in the empty root" "printed $printed"
+    fi
     in_root TZ=UTC -- "+%H:%M %Z"
     check_match "TZ=UTC" '^[0-9]{2}:[0-9]{2} UTC$'
     in_root TZ=Asia/Kolkata -- "+%Z"
@@ -389,7 +395,7 @@ group_empty_root() {
     in_root TZ=Asia/Kolkata -- "+%Z %z"
     check "TZ a zone with its file" 0 $'IST IST
 ' ""
-    rm -r "$root/usr"
+    rm -r "${root:?}/usr"
     in_root -- -h
     check "a rejected command line" 2 "" @usage
 }
@@ -410,13 +416,15 @@ group_windows() {
     # Text mode: every newline is CR LF, on both streams.
     run --
     check_match "default line" '^[A-Z][a-z]{2} [A-Z][a-z]{2} [ 123][0-9] [0-9]{2}:[0-9]{2}:[0-9]{2} [0-9]{4}$'
-    [[ $(od -An -c "$work/out" | tr -s ' ') == *"\r \n \r \n" ]] && [[ $(wc -c <"$work/out") == 28 ]] &&
-        pass || fail "default line ends in two CR LF, 28 bytes" "$(wc -c <"$work/out") bytes"
+    if [[ $(od -An -c "$work/out" | tr -s ' ') == *"\r \n \r \n" && $(wc -c <"$work/out") == 28 ]]; then pass; else
+        fail "default line ends in two CR LF, 28 bytes" "$(wc -c <"$work/out") bytes"
+    fi
     rejected "usage text" -x
     # Text mode, read off the program's bytes rather than the reference made for it: 40
     # lines, each ending in CR LF.
-    [[ $(grep -c $'\r$' "$work/err") == 40 && $(tr -d '\r' <"$work/err" | wc -c) == 1757 ]] && pass ||
+    if [[ $(grep -c $'\r$' "$work/err") == 40 && $(tr -d '\r' <"$work/err" | wc -c) == 1757 ]]; then pass; else
         fail "usage text: 40 lines ending in CR LF" "$(grep -c $'\r$' "$work/err") of $(wc -l <"$work/err")"
+    fi
 }
 
 run_group "${1:-}"

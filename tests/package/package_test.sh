@@ -6,6 +6,7 @@
 # Environment: TSTAMP_BUILD (the build folder), TSTAMP_VERSION (the project's version),
 # TSTAMP_SOURCE (the source tree)
 set -u
+# shellcheck source=tests/harness.sh
 source "$(dirname "$0")/../harness.sh"
 require TSTAMP_BUILD TSTAMP_VERSION TSTAMP_SOURCE
 build=$TSTAMP_BUILD
@@ -26,10 +27,10 @@ expect() { # expect NAME COMMAND...: the command succeeds
 
 quiet() { # quiet COMMAND...: the command succeeds and prints nothing at all
     local output
-    output=$("$@" 2>&1) && [[ -z $output ]] || {
+    if ! output=$("$@" 2>&1) || [[ -n $output ]]; then
         echo "$output"
         return 1
-    }
+    fi
 }
 
 # The rendered page has its sections and carries the project's version.

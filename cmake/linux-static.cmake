@@ -1,19 +1,26 @@
 # SPDX-License-Identifier: MIT
-# A Linux target whose programs link musl statically: Debian's compiler for the
-# architecture, with musl's headers, start files and libraries (Debian's musl-dev for that
-# architecture) in place of glibc's. musl brings no C++ library, so only what needs none
-# builds here: the program and its test-clock copy, not GoogleTest. The toolchain file of
-# each architecture (toolchain-static-<arch>.cmake) sets these and includes this file:
-#   tstamp_triplet    the GNU triplet of Debian's compiler for the architecture
-#   tstamp_musl       musl's name for it: /usr/lib/<tstamp_musl> holds musl-dev's files
-#   tstamp_processor  CMAKE_SYSTEM_PROCESSOR
-#   tstamp_qemu       the qemu-user program that runs its programs (none for the machine's
-#                     own architecture)
-#   tstamp_debian_arch  Debian's name for the architecture
-#   tstamp_packages   the Debian packages its compiler needs (tools/install-deps.sh); musl-dev
-#                     for the architecture is added here
-# Its release artifact is the tarball tstamp-<version>-linux-<arch>.tar.gz.
+# A Linux target whose programs have their C library linked in. Its toolchain file,
+# toolchain-static-<arch>.cmake, sets tstamp_arch and includes this file; every other fact
+# is the architecture's row in architectures.cmake. Its release artifact is the tarball
+# tstamp-<version>-linux-<arch>.tar.gz.
+#
+# The C library is musl: Debian's compiler for the architecture, with musl's headers,
+# start files and libraries (Debian's musl-dev for that architecture) in place of glibc's.
+# musl brings no C++ library, so only what needs none builds here: the program and its
+# test-clock copy, not GoogleTest. Where Debian 12 has no musl (riscv64, not one of its
+# release architectures), it is glibc, with the toolchain of the dynamic build.
+include(${CMAKE_CURRENT_LIST_DIR}/architectures.cmake)
+tstamp_architecture(arch ${tstamp_arch})
 set(tstamp_artifact linux-${tstamp_debian_arch})
+set(tstamp_artifact_kind tarball)
+if(NOT tstamp_musl)
+    include(${CMAKE_CURRENT_LIST_DIR}/linux-cross.cmake)
+    return()
+endif()
+if(tstamp_qemu) # the machine's own compiler comes with the build's packages
+    string(REPLACE "_" "-" tstamp_compiler_package g++-${tstamp_triplet})
+    list(APPEND tstamp_packages ${tstamp_compiler_package})
+endif()
 list(APPEND tstamp_packages musl-dev:${tstamp_debian_arch})
 if(tstamp_facts_only) # read by targets.cmake: the facts above, no toolchain
     return()
