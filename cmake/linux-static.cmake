@@ -17,6 +17,8 @@ if(NOT tstamp_musl)
     include(${CMAKE_CURRENT_LIST_DIR}/linux-cross.cmake)
     return()
 endif()
+# The build's C library is musl (CMakeLists.txt mends how musl reads TZ).
+set(tstamp_on_musl ON)
 if(tstamp_qemu) # the machine's own compiler comes with the build's packages
     string(REPLACE "_" "-" tstamp_compiler_package g++-${tstamp_triplet})
     list(APPEND tstamp_packages ${tstamp_compiler_package})

@@ -33,8 +33,9 @@ if(WIN32)
     if(CMAKE_SIZEOF_VOID_P EQUAL 4)
         set(launcher_drop_relocation_note 1)
     endif()
-elseif(TSTAMP_STATIC)
-    # The test clock (its targets are in tests/): a copy of the static program linked with it,
+endif()
+if(WIN32 OR TSTAMP_STATIC)
+    # The test clock (its targets are in tests/): a copy of the program linked with it,
     tstamp_shell_quote(launcher_test_clock_copy $<TARGET_FILE:tstamp_test_clock>)
 else()
     # or the library preloaded into a dynamic one; under qemu through QEMU_SET_ENV, so that

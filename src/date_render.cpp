@@ -5,10 +5,176 @@
 
 #include <errno.h>
 #include <stdio.h>
+#if defined(TSTAMP_LIBC_MUSL)
+#include <fcntl.h>
+#include <stdlib.h>
+#include <unistd.h>
+#endif
 
 static_assert(sizeof(time_t) >= 8, "the clock must reach past 2038");
 
+#if defined(TSTAMP_TEST_CLOCK)
+// Only in the test-clock copy of a Windows build (tests/CMakeLists.txt): the test stand-in
+// for the clock, tests/e2e/clock_shim.c. msvcrt's clock is a call into a DLL, which the
+// linker cannot send elsewhere as it does for a static program's (-Wl,--wrap).
+extern "C" time_t tstamp_test_time(time_t *out);
+#endif
+
 namespace {
+
+#if defined(TSTAMP_LIBC_MUSL)
+// musl reads TZ as a POSIX zone string, without looking for a zone file of that name,
+// whenever its leading name (letters, or anything in <>) is followed by a sign or a digit,
+// or is UTC or GMT; and a string with a daylight name but no rules gets rules of zero:
+// daylight time nearly all year. So EST5EDT, W-SU (W, an offset, the daylight name SU),
+// NZ-CHAT and GB-Eire, zones of tzdata all, came out an hour or more wrong. glibc reads
+// such a value from the zone file of that name where there is one, and otherwise gives it
+// the rules M3.2.0,M11.1.0. So does this program: such a value (and no other) is handed to
+// musl as ":NAME" when one of musl's own zone folders holds a zone file NAME, or with those
+// rules added. A value holding "." (so no "..") keeps musl's own reading, as does one
+// longer than a file name can be.
+
+constexpr size_t zone_name_max = 255; // NAME_MAX: the longest name musl looks up
+constexpr char default_rules[] = ",M3.2.0,M11.1.0";
+// The mended TZ, in storage that lasts: the environment points at it from then on.
+char mended_zone[sizeof "TZ=:" + zone_name_max + sizeof default_rules];
+
+bool is_letter(char c) {
+    return static_cast<unsigned char>((c | 32) - 'a') < 26;
+}
+
+bool is_digit(char c) {
+    return static_cast<unsigned char>(c - '0') < 10;
+}
+
+bool starts_with(const char *text, const char *prefix) {
+    for (; *prefix != '\0'; ++text, ++prefix) {
+        if (*text != *prefix) {
+            return false;
+        }
+    }
+    return true;
+}
+
+size_t text_length(const char *text) {
+    size_t n = 0;
+    while (text[n] != '\0') {
+        ++n;
+    }
+    return n;
+}
+
+// Copies n bytes of `from` to to[at ...]; returns where the copy ends. The caller has the room.
+size_t copy_to(char *to, size_t at, const char *from, size_t n) {
+    for (size_t i = 0; i < n; ++i) {
+        to[at + i] = from[i];
+    }
+    return at + n;
+}
+
+// A zone name as musl reads it: letters, or anything between "<" and ">".
+const char *skip_name(const char *p) {
+    if (*p == '<') {
+        while (*p != '\0' && *p != '>') {
+            ++p;
+        }
+        return *p == '>' ? p + 1 : p;
+    }
+    while (is_letter(*p)) {
+        ++p;
+    }
+    return p;
+}
+
+// An offset: a sign, then hours, minutes and seconds separated by ":".
+const char *skip_offset(const char *p) {
+    if (*p == '+' || *p == '-') {
+        ++p;
+    }
+    for (int part = 0; part < 3; ++part) {
+        while (is_digit(*p)) {
+            ++p;
+        }
+        if (part == 2 || *p != ':') {
+            break;
+        }
+        ++p;
+    }
+    return p;
+}
+
+// Where the rules of `value` would start, when musl reads it as a POSIX string with a
+// daylight name and no rules (nothing after the names and offsets, or a lone ","); null
+// for any other value.
+const char *missing_rules(const char *value) {
+    const char *p = skip_name(value);
+    const bool utc_or_gmt = p - value == 3 && (starts_with(value, "UTC") || starts_with(value, "GMT"));
+    if (p == value || !(*p == '+' || *p == '-' || is_digit(*p) || utc_or_gmt)) {
+        return nullptr;
+    }
+    p = skip_offset(p);
+    const char *const daylight = p;
+    p = skip_name(p);
+    if (p == daylight) {
+        return nullptr;
+    }
+    if (*p == '+' || *p == '-' || is_digit(*p)) {
+        p = skip_offset(p);
+    }
+    return *p == '\0' || (p[0] == ',' && p[1] == '\0') ? p : nullptr;
+}
+
+// musl's zone folders, in the order it looks in them. Fixed-width rows rather than
+// pointers: the program then needs no relocation for them at start-up.
+constexpr char zone_folders[3][sizeof "/usr/share/zoneinfo/"] = {"/usr/share/zoneinfo/", "/share/zoneinfo/",
+                                                                 "/etc/zoneinfo/"};
+
+// Whether the first of musl's zone folders that holds a file `name` holds a zone file
+// (TZif) by that name.
+bool has_zone_file(const char *name, size_t length) {
+    for (const char *folder : zone_folders) {
+        char path[sizeof zone_folders[0] + zone_name_max];
+        size_t at = copy_to(path, 0, folder, text_length(folder));
+        path[copy_to(path, at, name, length)] = '\0';
+        const int file = open(path, O_RDONLY | O_CLOEXEC);
+        if (file < 0) {
+            continue;
+        }
+        char magic[5] = {}; // four bytes and a NUL
+        const bool zone = read(file, magic, 4) == 4 && starts_with(magic, "TZif");
+        close(file);
+        return zone;
+    }
+    return false;
+}
+
+void mend_zone() {
+    const char *const value = getenv("TZ");
+    const char *const rules = value == nullptr ? nullptr : missing_rules(value);
+    if (rules == nullptr) {
+        return;
+    }
+    const size_t length = text_length(value);
+    for (size_t i = 0; i < length; ++i) {
+        if (value[i] == '.') {
+            return;
+        }
+    }
+    if (length > zone_name_max) {
+        return;
+    }
+    size_t at = copy_to(mended_zone, 0, "TZ=", 3);
+    if (has_zone_file(value, length)) {
+        at = copy_to(mended_zone, at, ":", 1);
+        at = copy_to(mended_zone, at, value, length);
+    } else {
+        at = copy_to(mended_zone, at, value, static_cast<size_t>(rules - value));
+        at = copy_to(mended_zone, at, default_rules, sizeof default_rules - 1);
+    }
+    mended_zone[at] = '\0';
+    putenv(mended_zone);
+}
+#endif
 
 // Broken-down local time of `now`, copied into the caller's record at once.
 bool local_time(time_t now, tm *local) {
@@ -22,6 +188,9 @@ bool local_time(time_t now, tm *local) {
     *local = *record;
     return true;
 #else
+#if defined(TSTAMP_LIBC_MUSL)
+    mend_zone();
+#endif
     return localtime_r(&now, local) != nullptr;
 #endif
 }
@@ -49,7 +218,11 @@ bool render(time_t now, const char *format, char *line_buffer) {
 
 bool read_clock(time_t *now) {
     errno = 0;
+#if defined(TSTAMP_TEST_CLOCK)
+    const time_t value = tstamp_test_time(nullptr);
+#else
     const time_t value = time(nullptr);
+#endif
     if (value == static_cast<time_t>(-1) && errno != 0) {
         return false;
     }

@@ -10,7 +10,7 @@ namespace {
 // in a blank on purpose. Fixed-width rows rather than pointers: the program then needs no
 // relocation for the text at start-up.
 constexpr char usage_lines[40][84] = {
-    "tstamp. Partially implements unix date program\n",
+    "tstamp. Prints the current local date and time\n",
     "\n",
     "Usage: tstamp [+FORMAT]\n",
     "\n",

@@ -45,7 +45,7 @@ struct zone_row {
 
 #if defined(_WIN32)
 // The Windows runtime knows only zones of the form STD offset [DST], and its 64-bit clock
-// covers 1970 to the year 3000.
+// covers 1970 to 3001-01-01 07:59:59 UTC.
 const zone_row zone_rows[] = {
     {"UTC0", example, "%F %T", "1995-03-14 12:41:29"},
     {"EST5EDT", example, "%F %T", "1995-03-14 07:41:29"},
@@ -112,7 +112,7 @@ TEST(date_render, expansion_is_cut_at_248_and_the_last_byte_never_written) {
 
 TEST(date_render, no_local_time_leaves_the_buffer_alone) {
     set_zone(zone_rows[0].tz);
-    // Beyond any year the broken-down time holds (and, on Windows, beyond year 3000).
+    // Beyond any year the broken-down time holds (and, on Windows, beyond 3001).
     const std::time_t beyond = LLONG_MAX;
     char line_buffer[line_buffer_size] = "untouched";
     EXPECT_FALSE(render_format(beyond, "%Y", line_buffer));

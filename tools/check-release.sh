@@ -11,7 +11,8 @@
 #                 tests of its target's build run programs (its launcher); with
 #                 TSTAMP_SKIP_WIN32=1 the win32 program is not run, and that is said
 #   tarballs      every tarball stores 0644 files and 0755 folders and programs, owned by
-#                 root; each static one holds its files and the licence of its C
+#                 root, the source archive's programs being the tree's scripts; each
+#                 static one holds its files and the licence of its C
 #                 library (musl: its copyright and no LGPL text; glibc: the LGPL), and
 #                 its program, statically linked and at most 128 KiB (musl) or 1 MiB
 #                 (glibc), runs in an empty root (under qemu for the
@@ -19,6 +20,9 @@
 #                 TZ=UTC, a zone with its file, and no zone at all (UTC)
 #   packager      the source archive, unpacked, builds as a packager builds (their flags,
 #                 extra warnings, no -Werror) and passes ctest
+#   refusals      what a release refuses (a table: an empty or unknown word, a tree that
+#                 differs from HEAD, entries waiting under Unreleased in any spelling, a
+#                 version whose section is not the first, an untested build), in a clone
 #   reproducible  two clean clones at two paths, one of them with a blank in it, each
 #                 testing the builds it packs, give the same source archive, amd64 package,
 #                 win32 zip and amd64 static tarball, byte for byte, in a trial release
@@ -97,6 +101,13 @@ group_tarballs() {
         [[ -z $bad ]] || { echo "$tarball: modes or owners: $bad"; return 1; }
         echo "$tarball: $(tar -tzf "$tarball" | wc -l) entries, 0644 files, 0755 folders and programs, owner 0/0"
     done
+    # The source archive keeps the tree's modes: its scripts 0755, every other file 0644.
+    if [[ -e $dist/tstamp-$version.tar.gz ]]; then
+        bad=$(diff <(tar -tvzf "$dist/tstamp-$version.tar.gz" | awk '$1 ~ /^-rwx/ {sub(/^[^\/]*\//, "", $6); print $6}' | sort) \
+            <(git ls-files -s | awk '$1 == "100755" {print $4}' | sort) || true)
+        [[ -z $bad ]] || { echo "tstamp-$version.tar.gz: its programs differ from the tree's: $bad"; return 1; }
+        echo "tstamp-$version.tar.gz: the $(git ls-files -s | grep -c '^100755') scripts of the tree 0755, as there"
+    fi
     local arch name program root out today run
     for tarball in $(compgen -G "$dist/tstamp-$version-linux-*.tar.gz"); do
         name=$(basename "$tarball" .tar.gz)
@@ -187,6 +198,41 @@ group_reproducible() {
     ((status == 0)) || return 1
     cat "$one/build/release-trial/SHA256SUMS"
     cmp "$one/build/release-trial/SHA256SUMS" "$two/build/release-trial/SHA256SUMS"
+}
+
+# What a release refuses, in a clone of HEAD whose CHANGELOG.md has nothing waiting under
+# Unreleased (committed there): each row changes the clone, runs tools/release.sh and
+# expects its status and words on standard error; then the clone is as it was.
+group_refusals() {
+    local clone=$work/refusals name change arguments want_status want_words out status failed=0
+    git clone -q . "$clone"
+    (
+        cd "$clone" || exit 1
+        sed -i '/^## \[\{0,1\}Unreleased\]\{0,1\}$/,/^## [0-9]/{/^## [0-9]/!d}' CHANGELOG.md
+        git -c user.name=check -c user.email=check@example.invalid commit -qam "nothing unreleased" --allow-empty
+        while IFS='|' read -r name change arguments want_status want_words; do
+            eval "$change"
+            status=0
+            out=$(eval "tools/release.sh $arguments" 2>&1 >/dev/null) || status=$?
+            git checkout -q -- .
+            if [[ $status == "$want_status" && $out == *"$want_words"* ]]; then
+                echo "refused: $name (status $status)"
+            else
+                echo "FAIL $name: status $status, '$out'"
+                failed=1
+            fi
+        done <<'EOF'
+an empty word|:|""|2|release.sh: no artifact ''
+a word it does not know|:|mips64el|2|release.sh: no artifact 'mips64el'
+a tracked file changed|echo '// changed' >>src/usage_text.cpp|source|1|the tree differs from HEAD in src/usage_text.cpp
+an entry under Unreleased|sed -i '0,/^## [0-9]/s//## Unreleased\n\n- waiting\n\n&/' CHANGELOG.md|source|1|CHANGELOG.md has entries under Unreleased ('- waiting'
+an entry under [Unreleased]|sed -i '0,/^## [0-9]/s//## [Unreleased]\n\n- waiting\n\n&/' CHANGELOG.md|source|1|CHANGELOG.md has entries under Unreleased ('- waiting'
+a "* " entry under Unreleased|sed -i '0,/^## [0-9]/s//## Unreleased\n\n* waiting\n\n&/' CHANGELOG.md|source|1|CHANGELOG.md has entries under Unreleased ('* waiting'
+the version's section not the first|sed -i '0,/^## [0-9]/s//## 9.9.9 - 2999-01-01\n\n- later\n\n&/' CHANGELOG.md|source|1|the first version in CHANGELOG.md is '## 9.9.9 - 2999-01-01'
+a build whose tests have not run|:|linux-amd64|1|the tests of the static-amd64 build have not passed on its program
+EOF
+        exit "$failed"
+    )
 }
 
 declare -F "group_$group" >/dev/null || { echo "check-release.sh: no group $group" >&2; exit 2; }

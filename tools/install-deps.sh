@@ -23,6 +23,7 @@ test_packages=(
     clang-tidy clang-format cppcheck shellcheck # static analysis and the layout check
     icoutils                    # the Windows programs' resources: version and manifest
     bash-completion zsh fish sudo # the shell completions, driven by their shells (after sudo too)
+    tmux                        # an interactive fish in a terminal, for what a Tab puts on the line
     devscripts                  # hardening-check for the release binary
     groff mandoc man-db         # the man page checks, and the Windows manual (HTML)
     dpkg-dev file               # the Debian package: dpkg-shlibdeps, dpkg-deb

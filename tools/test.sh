@@ -1,9 +1,9 @@
 #!/usr/bin/env bash
 # SPDX-License-Identifier: MIT
 # Builds every configuration and runs every test; installs what the tests need first:
-# every workflow preset, the release build with two other compilers, the release
-# artifacts and their checks, and the static analysis. This is the command the README
-# gives and .ci/run runs.
+# every workflow preset, the release build with two other compilers, a trial of the
+# release and the checks of what it made, what a release refuses, and the static analysis.
+# This is the command the README gives and .ci/run runs.
 #
 # Every step runs, and a step that cannot run fails. One may be skipped, and only by asking:
 #   TSTAMP_SKIP_WIN32=1   skips the 32-bit Windows tests (the summary says so)
@@ -79,6 +79,7 @@ step "release trial: Windows zips, run under Wine" tools/check-release.sh --tria
 step "release trial: tarballs, the static programs run in an empty root" tools/check-release.sh --trial tarballs
 step "release trial: the source archive built as a packager builds it" tools/check-release.sh --trial packager
 step "release trial: the same bytes from two clones, one at a path with a blank" tools/check-release.sh --trial reproducible
+step "release: what it refuses, in a clone" tools/check-release.sh refusals
 step "layout and static analysis" tools/lint.sh
 
 echo

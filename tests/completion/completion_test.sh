@@ -18,12 +18,13 @@ completions=$TSTAMP_COMPLETION
 plain=$(grep -c $'^%[^#]' "$table")
 alt=$(grep -c '^%#' "$table")
 # offers NAME COUNT SAMPLE: the shell had the completion loaded ($loaded), listed COUNT
-# candidates ($listed, one a line; COUNT may be "plain" or "alt"), and SAMPLE, if any, is a
+# candidates ($listed, one a line; COUNT may be "plain", "+1" for one more, or "alt"), and SAMPLE, if any, is a
 # line of what it showed ($shown). A row that expects nothing proves that way that the
 # completion was there.
 offers() {
     local count want=$2
     [[ $want == plain ]] && want=$plain
+    [[ $want == +1 ]] && want=$((plain + 1))
     [[ $want == alt ]] && want=$alt
     count=$(grep -c . <<<"$listed")
     if [[ $loaded != yes ]]; then
@@ -65,6 +66,27 @@ group_sync() {
         done
         ((changed)) || fail "$sequence is offered" "the # changes nothing that it prints"
     done < <(grep '^%#' <<<"$offered")
+    [[ $failed == 0 ]] && pass
+    # The man page is exact about "#" on numbers: what it says loses its leading zeros
+    # differs from the plain form at one of those instants, and what it says the flag
+    # changes nothing in or ignores does not differ at any.
+    local tag text claim listed
+    while IFS='|' read -r tag text; do
+        case $text in
+        "the number without"* | likewise* | "the flag applies"*) claim=differs ;;
+        "the flag changes nothing"* | "the flag is ignored"*) claim=same ;;
+        *) continue ;;
+        esac
+        mapfile -t listed < <(grep -o '%#.' <<<"$tag")
+        for sequence in "${listed[@]}"; do
+            changed=0
+            for instant in 794394425 1104710400 -33607958400; do
+                [[ $(expand "$sequence" "$instant") != $(expand "%${sequence:2}" "$instant") ]] && changed=1
+            done
+            [[ $claim == differs ]] && ((changed == 0)) && fail "$sequence" "the man page says # changes it, and it does not"
+            [[ $claim == same ]] && ((changed == 1)) && fail "$sequence" "the man page says # changes nothing, and it does"
+        done
+    done < <(awk '/^\.BR %#/ {tag = $0; getline; print tag "|" $0}' "$TSTAMP_SOURCE/man/tstamp.1.in")
     [[ $failed == 0 ]] && pass
     # Each is in the README's FORMAT table and in the man page, as rendered.
     local readme man
@@ -125,6 +147,9 @@ tstamp +%Y +%|0|
 tstamp +%H:%|plain|%M
 tstamp +x%Y-%|plain|+x%Y-%m
 tstamp +%%|0|
+tstamp +%E%|0|
+tstamp +%O%|0|
+tstamp +%#%|0|
 tstamp |1|+
 tstamp '+%F %|plain|+%F %T
 tstamp "+%a %|plain|+%a %d
@@ -153,7 +178,9 @@ tstamp +%|plain|+%Y\tyear, every digit (1995)
 tstamp +%#|alt|+%#d\tday of the month without a leading zero
 tstamp +x%Y-%|plain|+x%Y-%m\tmonth (01-12)
 tstamp +%%|0|
-tstamp |1|+
+tstamp +%E%|0|
+tstamp +%#%|0|
+tstamp |+1|+
 tstamp '+%F %|plain|+%F %T\ttime as %H:%M:%S (12:41:29)
 tstamp "+%a %|plain|+%a %d\tday of the month (01-31)
 tstamp +%Y'-%|plain|+%Y-%m\tmonth (01-12)
@@ -163,6 +190,41 @@ time tstamp +%|plain|+%Y\tyear, every digit (1995)
 tstamp -|0|
 tstamp %Y|0|
 EOF
+    # What the line becomes after one Tab in an interactive fish (fish adds a blank after a
+    # lone candidate): the line typed | the line after a Tab and an X. fish runs in a
+    # terminal of tmux's, with the completion where fish looks for it, the program on the
+    # PATH (fish completes only a command there) and a prompt of ours.
+    local home socket=tstamp-test-$$ want after
+    home=$(mktemp -d)
+    mkdir -p "$home/.config/fish/completions"
+    cp "$completions/tstamp.fish" "$home/.config/fish/completions/"
+    echo "function fish_prompt; echo -n 'FISH> '; end" >"$home/.config/fish/config.fish"
+    tmux -L "$socket" new-session -d -s fish -x 200 -y 30 env -i HOME="$home" TERM=xterm PATH="${TSTAMP%/*}:$PATH" fish
+    # prompt_line: the line after the prompt, once the screen shows one.
+    prompt_line() { tmux -L "$socket" capture-pane -p -t fish | sed -n 's/^FISH> \{0,1\}//p' | tail -n 1; }
+    for _ in $(seq 50); do
+        tmux -L "$socket" capture-pane -p -t fish | grep -q '^FISH>' && break
+        sleep 0.1
+    done
+    while IFS='|' read -r line want; do
+        tmux -L "$socket" send-keys -t fish Escape C-u
+        tmux -L "$socket" send-keys -t fish -l "$line"
+        tmux -L "$socket" send-keys -t fish Tab
+        sleep 1
+        tmux -L "$socket" send-keys -t fish X
+        for _ in $(seq 50); do
+            after=$(prompt_line)
+            [[ $after == *X ]] && break
+            sleep 0.1
+        done
+        if [[ $after == "$want" ]]; then pass; else fail "fish, one Tab after '$line'" "the line is '$after'"; fi
+    done <<'EOF'
+tstamp |tstamp +X
+sudo tstamp |sudo tstamp +X
+command tstamp |command tstamp +X
+EOF
+    tmux -L "$socket" kill-server
+    rm -rf "$home"
 }
 
 group_zsh() {
@@ -177,6 +239,8 @@ group_zsh() {
 tstamp +%|plain|%Y  -- year, every digit (1995)
 tstamp +%#|alt|%#d  -- day of the month without a leading zero
 tstamp +x%Y-%|plain|%m  -- month (01-12)
+tstamp +%E%|0|tstamp +%E%
+tstamp +%#%|0|tstamp +%#%
 tstamp |0|tstamp +
 tstamp '+%F %|plain|%T  -- time as %H:%M:%S (12:41:29)
 tstamp "+%a %|plain|%d  -- day of the month (01-31)

@@ -6,11 +6,13 @@
      huge      - return a value whose year does not fit the broken-down time
      N         - (a decimal integer, any sign) return the instant N: a frozen clock
    The shipped program never reads this variable; only this code does. It reaches the
-   program in one of two ways: preloaded into a dynamically linked program, as a library
-   that defines time(); or, for a statically linked program, which nothing can be preloaded
+   program in one of three ways: preloaded into a dynamically linked program, as a library
+   that defines time(); for a statically linked program, which nothing can be preloaded
    into, linked into a test-only copy of it with -Wl,--wrap (TSTAMP_CLOCK_WRAP), which sends
-   the program's calls of time() here. Built with the program's own flags, so on 32-bit
-   glibc it replaces the 64-bit clock the program calls (__time64). */
+   the program's calls of time() here; for a Windows program, whose clock is a DLL's that
+   --wrap does not reach, linked into a test-only copy compiled to call tstamp_test_time
+   (TSTAMP_TEST_CLOCK). Built with the program's own flags, so on 32-bit glibc it replaces
+   the 64-bit clock the program calls (__time64). */
 #include <errno.h>
 #include <stdlib.h>
 #include <string.h>
@@ -43,7 +45,13 @@ static time_t test_clock(time_t *out) {
     return value;
 }
 
-#if defined(TSTAMP_CLOCK_WRAP)
+#if defined(TSTAMP_TEST_CLOCK)
+/* The Windows test-clock copy calls this in place of the C library's clock. */
+time_t tstamp_test_time(time_t *out);
+time_t tstamp_test_time(time_t *out) {
+    return test_clock(out);
+}
+#elif defined(TSTAMP_CLOCK_WRAP)
 time_t __wrap_time(time_t *out);
 time_t __wrap___time64(time_t *out);
 time_t __wrap_time(time_t *out) {

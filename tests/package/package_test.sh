@@ -111,6 +111,17 @@ group_man() {
     expect "no word apart from the punctuation after it" punctuation_attached "$page"
     expect "each example's command on a line of its own" examples_alone "$page"
     expect "every command block of README.md parses as shell" blocks_parse "$TSTAMP_SOURCE/README.md"
+    expect "every command block of HACKING.md parses as shell" blocks_parse "$TSTAMP_SOURCE/HACKING.md"
+    expect "README.md and HACKING.md name the artifacts of this version" names_this_version \
+        "$TSTAMP_SOURCE/README.md" "$TSTAMP_SOURCE/HACKING.md"
+}
+
+# names_this_version FILE...: every artifact name in them (tstamp-X.Y.Z, tstamp_X.Y.Z) is of
+# the project's version.
+names_this_version() {
+    local other
+    other=$(grep -ohE 'tstamp[-_][0-9]+\.[0-9]+\.[0-9]+' "$@" | grep -vE "^tstamp[-_]${version//./\\.}$" | sort -u)
+    [[ -z $other ]] || { echo "names $other, not $version"; return 1; }
 }
 
 group_install() {
@@ -118,12 +129,18 @@ group_install() {
     expect "bin/tstamp is installed and runs" runs "$work/prefix/bin/tstamp"
     expect "share/man/man1/tstamp.1 is installed" test -f "$work/prefix/share/man/man1/tstamp.1"
     expect "man -l shows the installed page" man_page_reads "$work/prefix/share/man/man1/tstamp.1"
-    completions_in "$work/prefix/share"
+    # zsh's completion: under /usr where Debian's zsh looks, under any other prefix where
+    # zsh's own fpath looks (it names /usr/local/share/zsh/site-functions).
+    completions_in "$work/prefix/share" site-functions
+    expect "DESTDIR, --prefix /usr" env DESTDIR="$work/root" cmake --install "$build" --prefix /usr
+    completions_in "$work/root/usr/share" vendor-completions
+    expect "zsh's own fpath names /usr/local/share/zsh/site-functions" \
+        grep -qx /usr/local/share/zsh/site-functions <<<"$(zsh -f -c 'print -l $fpath')"
 }
 
-completions_in() { # completions_in SHARE: each shell's completion where it looks, as built
+completions_in() { # completions_in SHARE ZSH_FOLDER: each shell's completion where it looks, as built
     local file built
-    for file in bash-completion/completions/tstamp:tstamp.bash zsh/vendor-completions/_tstamp:_tstamp \
+    for file in bash-completion/completions/tstamp:tstamp.bash "zsh/$2/_tstamp:_tstamp" \
         fish/vendor_completions.d/tstamp.fish:tstamp.fish; do
         IFS=: read -r file built <<<"$file"
         expect "$file is the built $built" cmp "$1/$file" "$build/completion/$built"
@@ -152,7 +169,7 @@ group_deb() {
     expect "the packaged program runs" runs "$work/root/usr/bin/tstamp"
     expect "the packaged program is stripped" grep -q ', stripped' <<<"$(file -b "$work/root/usr/bin/tstamp")"
     expect "man -l shows the packaged page" man_page_reads "$page"
-    completions_in "$work/root/usr/share"
+    completions_in "$work/root/usr/share" vendor-completions
 }
 
 run_group "${1:-}"
