@@ -31,8 +31,9 @@ riscv64 | riscv64-linux-gnu     | riscv64 | qemu-riscv64 | -                    
 # tstamp_architecture(COLUMN VALUE): the facts of the row whose COLUMN (arch or processor)
 # is VALUE, as tstamp_debian_arch, tstamp_triplet, tstamp_processor, tstamp_qemu,
 # tstamp_musl (empty for "-"), tstamp_imports (a list, the common share included),
-# tstamp_marks and tstamp_entry ("-" kept: none, said so). A missing row, or one with
-# a column missing, is an error that names it.
+# tstamp_marks and tstamp_entry ("-" kept: none, said so), and tstamp_compiler_package,
+# Debian's cross compiler for the triplet (empty for the machine's own). A missing row, or
+# one with a column missing, is an error that names it.
 function(tstamp_architecture column value)
     set(columns arch triplet processor qemu musl imports marks entry)
     list(FIND columns ${column} wanted)
@@ -54,17 +55,20 @@ function(tstamp_architecture column value)
         message(FATAL_ERROR "cmake/architectures.cmake has no row whose ${column} is '${value}' with all 8 columns"
             " (arch, triplet, processor, qemu, musl, imports, marks, entry); a target needs every fact of its architecture")
     endif()
-    list(GET fields 0 arch)
-    set(tstamp_debian_arch ${arch} PARENT_SCOPE)
-    foreach(name triplet processor qemu musl imports marks entry)
-        list(FIND columns ${name} index)
-        list(GET fields ${index} field)
-        if(field STREQUAL "-" AND name MATCHES "^(qemu|musl)$")
-            set(field "")
+    list(POP_FRONT fields debian_arch triplet processor qemu musl imports marks entry)
+    foreach(none qemu musl)
+        if(${none} STREQUAL "-")
+            set(${none} "")
         endif()
-        set(tstamp_${name} "${field}" PARENT_SCOPE)
     endforeach()
-    list(GET fields 5 imports)
     string(REPLACE " " ";" imports "${imports}")
+    # Debian's package of a cross compiler spells the triplet's "_" as "-".
+    string(REPLACE "_" "-" compiler_package g++-${triplet})
+    if(NOT qemu)
+        set(compiler_package "")
+    endif()
+    foreach(fact debian_arch triplet processor qemu musl marks entry compiler_package)
+        set(tstamp_${fact} "${${fact}}" PARENT_SCOPE)
+    endforeach()
     set(tstamp_imports ${tstamp_common_imports} ${imports} PARENT_SCOPE)
 endfunction()

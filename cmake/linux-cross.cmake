@@ -11,8 +11,6 @@ if(NOT tstamp_artifact)
     set(tstamp_artifact ${tstamp_debian_arch})
     set(tstamp_artifact_kind deb)
 endif()
-# Debian's cross compiler for the triplet (its package name spells "_" as "-").
-string(REPLACE "_" "-" tstamp_compiler_package g++-${tstamp_triplet})
 list(APPEND tstamp_packages ${tstamp_compiler_package})
 if(tstamp_facts_only) # read by targets.cmake: the facts above, no toolchain
     return()

@@ -19,11 +19,7 @@ if(NOT tstamp_musl)
 endif()
 # The build's C library is musl (CMakeLists.txt mends how musl reads TZ).
 set(tstamp_on_musl ON)
-if(tstamp_qemu) # the machine's own compiler comes with the build's packages
-    string(REPLACE "_" "-" tstamp_compiler_package g++-${tstamp_triplet})
-    list(APPEND tstamp_packages ${tstamp_compiler_package})
-endif()
-list(APPEND tstamp_packages musl-dev:${tstamp_debian_arch})
+list(APPEND tstamp_packages ${tstamp_compiler_package} musl-dev:${tstamp_debian_arch})
 if(tstamp_facts_only) # read by targets.cmake: the facts above, no toolchain
     return()
 endif()

@@ -80,11 +80,13 @@ function(tstamp_add_test)
         add_test(NAME ${arg_NAME} COMMAND ${launcher} $<TARGET_FILE:${program}> ${arg_COMMAND})
         set(environment ${arg_ENVIRONMENT})
     endif()
+    set(required started)
+    if(WIN32)
+        # After the Wine prefix is made, and one at a time: Wine's server for it is shared.
+        list(APPEND required wine)
+        set_tests_properties(${arg_NAME} PROPERTIES RUN_SERIAL TRUE)
+    endif()
     # A program that hangs fails its test, not the whole run.
     set_tests_properties(${arg_NAME} PROPERTIES ENVIRONMENT "${environment}" TIMEOUT 600
-        FIXTURES_REQUIRED started FIXTURES_SETUP passed)
-    if(WIN32)
-        # One at a time: Wine's server for the prefix is shared.
-        set_tests_properties(${arg_NAME} PROPERTIES FIXTURES_REQUIRED "started;wine" RUN_SERIAL TRUE)
-    endif()
+        FIXTURES_REQUIRED "${required}" FIXTURES_SETUP passed)
 endfunction()

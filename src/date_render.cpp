@@ -8,6 +8,7 @@
 #if defined(TSTAMP_LIBC_MUSL)
 #include <fcntl.h>
 #include <stdlib.h>
+#include <string.h>
 #include <unistd.h>
 #endif
 
@@ -47,37 +48,10 @@ bool is_digit(char c) {
     return static_cast<unsigned char>(c - '0') < 10;
 }
 
-bool starts_with(const char *text, const char *prefix) {
-    for (; *prefix != '\0'; ++text, ++prefix) {
-        if (*text != *prefix) {
-            return false;
-        }
-    }
-    return true;
-}
-
-size_t text_length(const char *text) {
-    size_t n = 0;
-    while (text[n] != '\0') {
-        ++n;
-    }
-    return n;
-}
-
-// Copies n bytes of `from` to to[at ...]; returns where the copy ends. The caller has the room.
-size_t copy_to(char *to, size_t at, const char *from, size_t n) {
-    for (size_t i = 0; i < n; ++i) {
-        to[at + i] = from[i];
-    }
-    return at + n;
-}
-
 // A zone name as musl reads it: letters, or anything between "<" and ">".
 const char *skip_name(const char *p) {
     if (*p == '<') {
-        while (*p != '\0' && *p != '>') {
-            ++p;
-        }
+        p = strchrnul(p, '>');
         return *p == '>' ? p + 1 : p;
     }
     while (is_letter(*p)) {
@@ -108,7 +82,8 @@ const char *skip_offset(const char *p) {
 // for any other value.
 const char *missing_rules(const char *value) {
     const char *p = skip_name(value);
-    const bool utc_or_gmt = p - value == 3 && (starts_with(value, "UTC") || starts_with(value, "GMT"));
+    const bool utc_or_gmt =
+        p - value == 3 && (strncmp(value, "UTC", 3) == 0 || strncmp(value, "GMT", 3) == 0);
     if (p == value || !(*p == '+' || *p == '-' || is_digit(*p) || utc_or_gmt)) {
         return nullptr;
     }
@@ -121,7 +96,7 @@ const char *missing_rules(const char *value) {
     if (*p == '+' || *p == '-' || is_digit(*p)) {
         p = skip_offset(p);
     }
-    return *p == '\0' || (p[0] == ',' && p[1] == '\0') ? p : nullptr;
+    return *p == '\0' || strcmp(p, ",") == 0 ? p : nullptr;
 }
 
 // musl's zone folders, in the order it looks in them. Fixed-width rows rather than
@@ -130,18 +105,17 @@ constexpr char zone_folders[3][sizeof "/usr/share/zoneinfo/"] = {"/usr/share/zon
                                                                  "/etc/zoneinfo/"};
 
 // Whether the first of musl's zone folders that holds a file `name` holds a zone file
-// (TZif) by that name.
-bool has_zone_file(const char *name, size_t length) {
+// (TZif) by that name. The caller keeps `name` within zone_name_max.
+bool has_zone_file(const char *name) {
     for (const char *folder : zone_folders) {
         char path[sizeof zone_folders[0] + zone_name_max];
-        size_t at = copy_to(path, 0, folder, text_length(folder));
-        path[copy_to(path, at, name, length)] = '\0';
+        strcpy(stpcpy(path, folder), name);
         const int file = open(path, O_RDONLY | O_CLOEXEC);
         if (file < 0) {
             continue;
         }
-        char magic[5] = {}; // four bytes and a NUL
-        const bool zone = read(file, magic, 4) == 4 && starts_with(magic, "TZif");
+        char magic[4];
+        const bool zone = read(file, magic, sizeof magic) == sizeof magic && memcmp(magic, "TZif", 4) == 0;
         close(file);
         return zone;
     }
@@ -151,27 +125,18 @@ bool has_zone_file(const char *name, size_t length) {
 void mend_zone() {
     const char *const value = getenv("TZ");
     const char *const rules = value == nullptr ? nullptr : missing_rules(value);
-    if (rules == nullptr) {
+    if (rules == nullptr || strchr(value, '.') != nullptr || strlen(value) > zone_name_max) {
         return;
     }
-    const size_t length = text_length(value);
-    for (size_t i = 0; i < length; ++i) {
-        if (value[i] == '.') {
-            return;
-        }
-    }
-    if (length > zone_name_max) {
-        return;
-    }
-    size_t at = copy_to(mended_zone, 0, "TZ=", 3);
-    if (has_zone_file(value, length)) {
-        at = copy_to(mended_zone, at, ":", 1);
-        at = copy_to(mended_zone, at, value, length);
+    if (has_zone_file(value)) {
+        strcpy(stpcpy(mended_zone, "TZ=:"), value);
     } else {
-        at = copy_to(mended_zone, at, value, static_cast<size_t>(rules - value));
-        at = copy_to(mended_zone, at, default_rules, sizeof default_rules - 1);
+        // The names and offsets, then the rules.
+        const size_t kept = static_cast<size_t>(rules - value);
+        char *const end = stpcpy(mended_zone, "TZ=");
+        memcpy(end, value, kept);
+        strcpy(end + kept, default_rules);
     }
-    mended_zone[at] = '\0';
     putenv(mended_zone);
 }
 #endif

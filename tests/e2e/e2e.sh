@@ -427,14 +427,15 @@ group_zones() {
     fi
     local jan=1768478400 jul=1784116800 y1995=795184889 # 2026-01-15 and -07-15 12:00, 1995-03-14 12:41:29 UTC
     # The rows, each a TZ value and the differences it names, and the cases: a row, an
-    # instant, and the differences that may show there.
+    # instant, and the difference that may show there (if the row names it), or none.
     local rows=() named=() case_row=() case_instant=() case_covered=()
     row() { # row VALUE NAMED INSTANT[:COVERED] ...
-        rows+=("$1") named+=("$2")
+        rows+=("$1") named+=(" $2 ")
         shift 2
         local instant
         for instant in "$@"; do
-            case_row+=($((${#rows[@]} - 1))) case_instant+=("${instant%%:*}") case_covered+=(" ${instant#*:} ")
+            [[ $instant == *:* ]] || instant+=:
+            case_row+=($((${#rows[@]} - 1))) case_instant+=("${instant%%:*}") case_covered+=("${instant#*:}")
         done
     }
     local zone
@@ -503,9 +504,8 @@ EOF
     fi
     for i in "${!case_row[@]}"; do
         [[ ${a[i]} == "${b[i]}" ]] && continue
-        key=""
-        for name in ${named[case_row[i]]}; do [[ ${case_covered[i]} == *" $name "* ]] && key=$name; done
-        if [[ -z $key ]]; then
+        key=${case_covered[i]}
+        if [[ -z $key || ${named[case_row[i]]} != *" $key "* ]]; then
             fail "TZ=${rows[case_row[i]]} at ${case_instant[i]}" "'${a[i]}', glibc '${b[i]}'"
             bad[case_row[i]]=1
         fi
