@@ -21,41 +21,27 @@ endfunction()
 # The facts the launcher template takes; empty where they do not apply.
 tstamp_shell_quote(launcher_emulator ${CMAKE_CROSSCOMPILING_EMULATOR})
 tstamp_shell_quote(launcher_tstamp $<TARGET_FILE:tstamp>)
+# The test clock: a copy of the program linked with it (its targets are in tests/).
+tstamp_shell_quote(launcher_test_clock_copy $<TARGET_FILE:tstamp_test_clock>)
 set(launcher_drop_relocation_note 0)
-foreach(fact wine_prefix test_clock_copy test_clock_env sanitizer_options)
-    set(launcher_${fact} "")
-endforeach()
-if(TSTAMP_SANITIZE)
-    set(launcher_sanitizer_options verify_asan_link_order=0:detect_leaks=0)
-endif()
+set(launcher_wine_prefix "")
 if(WIN32)
     tstamp_shell_quote(launcher_wine_prefix ${CMAKE_BINARY_DIR}/wineprefix)
     if(CMAKE_SIZEOF_VOID_P EQUAL 4)
         set(launcher_drop_relocation_note 1)
     endif()
 endif()
-if(WIN32 OR TSTAMP_STATIC)
-    # The test clock (its targets are in tests/): a copy of the program linked with it,
-    tstamp_shell_quote(launcher_test_clock_copy $<TARGET_FILE:tstamp_test_clock>)
-else()
-    # or the library preloaded into a dynamic one; under qemu through QEMU_SET_ENV, so that
-    # the host's loader of qemu itself does not try it. LD_PRELOAD splits its list at
-    # blanks, so it names the library alone; the loader finds it through LD_LIBRARY_PATH.
-    set(preload LD_PRELOAD=$<TARGET_FILE_NAME:clock_shim> LD_LIBRARY_PATH=$<TARGET_FILE_DIR:clock_shim>)
-    if(CMAKE_CROSSCOMPILING_EMULATOR)
-        list(JOIN preload "," preload)
-        set(preload QEMU_SET_ENV=${preload})
-    endif()
-    tstamp_shell_quote(launcher_test_clock_env ${preload})
-endif()
 configure_file(${PROJECT_SOURCE_DIR}/tests/run-on-target.sh.in run-on-target.in @ONLY)
 file(GENERATE OUTPUT ${PROJECT_BINARY_DIR}/run-on-target INPUT ${PROJECT_BINARY_DIR}/run-on-target.in
     FILE_PERMISSIONS OWNER_READ OWNER_WRITE OWNER_EXECUTE GROUP_READ GROUP_EXECUTE WORLD_READ WORLD_EXECUTE)
 
 if(WIN32)
-    # Every test waits for the prefix, made once before the first of them.
+    # Every test waits for the prefix, made once before the first of them, and for its
+    # wineserver, which lives until the last of them has ended.
     add_test(NAME wine_prefix COMMAND ${PROJECT_BINARY_DIR}/run-on-target --prepare)
+    add_test(NAME wine_finish COMMAND ${PROJECT_BINARY_DIR}/run-on-target --finish)
     set_tests_properties(wine_prefix PROPERTIES FIXTURES_SETUP wine)
+    set_tests_properties(wine_finish PROPERTIES FIXTURES_CLEANUP wine)
 endif()
 
 # What a release asks of a build (tools/release.sh): that its tests passed on the program it

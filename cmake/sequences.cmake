@@ -4,8 +4,11 @@
 # fuzzer compare with the C library, and the fuzzer's dictionary (fuzz/). It sets
 #   tstamp_plain_sequences, tstamp_plain_meanings  the rows without "#": %a ... %%
 #   tstamp_alt_sequences, tstamp_alt_meanings      the rows of "#" forms: %#c ...
+#   tstamp_e_conversions, tstamp_o_conversions     the conversions that C99 allows E (O)
+#                                                  before, as one word: cCxXyY ...
 # and writes <build>/generated/sequences.h, for C++:
 #   TSTAMP_PLAIN_SEQUENCES, TSTAMP_ALT_SEQUENCES   the sequences as string literals, with commas
+#   TSTAMP_E_CONVERSIONS, TSTAMP_O_CONVERSIONS     those words as string literals
 set(tstamp_sequence_table ${CMAKE_CURRENT_LIST_DIR}/../completion/sequences.tsv)
 set_property(DIRECTORY APPEND PROPERTY CMAKE_CONFIGURE_DEPENDS ${tstamp_sequence_table})
 file(STRINGS ${tstamp_sequence_table} tstamp_sequence_rows REGEX "^%")
@@ -13,16 +16,29 @@ foreach(kind plain alt)
     set(tstamp_${kind}_sequences "")
     set(tstamp_${kind}_meanings "")
 endforeach()
+set(tstamp_e_conversions "")
+set(tstamp_o_conversions "")
 foreach(row IN LISTS tstamp_sequence_rows)
-    string(REGEX MATCH "^([^\t]+)\t(.+)$" matched "${row}")
+    if(NOT row MATCHES "^(%#?(.))\t([^\t]+)(\t(E?O?))?$")
+        message(FATAL_ERROR "completion/sequences.tsv: a row is a sequence, a tab, what it yields, and"
+            " E, O or EO after another tab where C99 allows the modifier: '${row}'")
+    endif()
     set(sequence "${CMAKE_MATCH_1}")
-    set(meaning "${CMAKE_MATCH_2}")
+    set(conversion "${CMAKE_MATCH_2}")
+    set(meaning "${CMAKE_MATCH_3}")
+    set(modifiers "${CMAKE_MATCH_5}")
     set(kind plain)
     if(sequence MATCHES "^%#")
         set(kind alt)
     endif()
     list(APPEND tstamp_${kind}_sequences "${sequence}")
     list(APPEND tstamp_${kind}_meanings "${meaning}")
+    foreach(modifier E O)
+        if(modifiers MATCHES ${modifier})
+            string(TOLOWER ${modifier} lower)
+            string(APPEND tstamp_${lower}_conversions "${conversion}")
+        endif()
+    endforeach()
 endforeach()
 
 set(header "// Made from completion/sequences.tsv when configuring (cmake/sequences.cmake).\n#pragma once\n")
@@ -33,4 +49,6 @@ foreach(kind plain alt)
     list(JOIN quoted ", " quoted)
     string(APPEND header "#define TSTAMP_${name}_SEQUENCES ${quoted}\n")
 endforeach()
+string(APPEND header "#define TSTAMP_E_CONVERSIONS \"${tstamp_e_conversions}\"\n")
+string(APPEND header "#define TSTAMP_O_CONVERSIONS \"${tstamp_o_conversions}\"\n")
 file(CONFIGURE OUTPUT ${PROJECT_BINARY_DIR}/generated/sequences.h CONTENT "${header}" @ONLY)

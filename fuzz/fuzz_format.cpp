@@ -66,8 +66,8 @@ bool shared_conversion(char c) {
 }
 
 // Whether every "%" of the format starts a sequence whose C-locale meaning glibc shares: a
-// shared conversion, or one of C99's E and O forms; no "#" (glibc changes case), nothing
-// we copy as typed.
+// shared conversion, or one of C99's E and O forms (the table's last column); no "#" (glibc
+// changes case), nothing we copy as typed.
 bool shared_with_glibc(const char *format) {
     for (const char *p = format; *p != '\0'; ++p) {
         if (*p != '%') {
@@ -76,12 +76,12 @@ bool shared_with_glibc(const char *format) {
         ++p;
         if (*p == 'E') {
             ++p;
-            if (*p == '\0' || std::strchr("cCxXyY", *p) == nullptr) {
+            if (*p == '\0' || std::strchr(TSTAMP_E_CONVERSIONS, *p) == nullptr) {
                 return false;
             }
         } else if (*p == 'O') {
             ++p;
-            if (*p == '\0' || std::strchr("deHImMSuUVwWy", *p) == nullptr) {
+            if (*p == '\0' || std::strchr(TSTAMP_O_CONVERSIONS, *p) == nullptr) {
                 return false;
             }
         } else if (*p == '\0' || !shared_conversion(*p)) {

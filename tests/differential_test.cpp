@@ -5,7 +5,7 @@
 //
 // The sequences are those of the table, completion/sequences.tsv (generated/sequences.h),
 // with these differences on purpose:
-// - added: every E and O form C99 allows, which the table leaves to the plain ones;
+// - added: every E and O form C99 allows (the table's last column);
 // - left out, because we decided them differently: %z (glibc: a numeric offset), every
 //   "#" form (glibc: changes letter case), %C for years outside 1000-9999 (glibc: no
 //   padding), and the sequences that are not ours (%k, %l, %P, %+, flags and widths), which
@@ -30,10 +30,6 @@
 
 namespace {
 
-// C99's E and O modifiers, and the conversions each may stand before.
-constexpr char e_conversions[] = "cCxXyY";
-constexpr char o_conversions[] = "deHImMSuUVwWy";
-
 std::vector<std::string> shared_sequences() {
     std::vector<std::string> sequences;
     for (const char *sequence : {TSTAMP_PLAIN_SEQUENCES}) {
@@ -41,10 +37,10 @@ std::vector<std::string> shared_sequences() {
             sequences.emplace_back(sequence);
         }
     }
-    for (const char *c = e_conversions; *c != '\0'; ++c) {
+    for (const char *c = TSTAMP_E_CONVERSIONS; *c != '\0'; ++c) {
         sequences.push_back(std::string("%E") + *c);
     }
-    for (const char *c = o_conversions; *c != '\0'; ++c) {
+    for (const char *c = TSTAMP_O_CONVERSIONS; *c != '\0'; ++c) {
         sequences.push_back(std::string("%O") + *c);
     }
     return sequences;

@@ -3,6 +3,7 @@
 // with text on both sides, so a conversion that eats or leaks a neighbouring byte shows.
 
 #include "format_engine.h"
+#include "sequences.h"
 #include "test_time.h"
 
 #include <gtest/gtest.h>
@@ -11,6 +12,7 @@
 #include <climits>
 #include <cstring>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace {
@@ -173,6 +175,19 @@ TEST(format_engine, e_and_o_modifiers_change_nothing) {
         // Where C99 does not allow them the sequence is not ours and stays as typed.
         {"%Ea %Od %OY %Ez %E%", fifth, "EST", "%Ea 05 %OY %Ez %E%"},
     });
+    // Every byte after each modifier: the conversions of the table's last column expand as
+    // without it, every other one is copied as typed.
+    const std::tm t = make_tm(fifth);
+    for (const auto &[modifier, allowed] : {std::pair<char, const char *>{'E', TSTAMP_E_CONVERSIONS},
+                                            std::pair<char, const char *>{'O', TSTAMP_O_CONVERSIONS}}) {
+        for (int byte = 1; byte < 256; ++byte) {
+            const char c = static_cast<char>(byte);
+            const std::string with = std::string("%") + modifier + c;
+            const bool listed = std::strchr(allowed, c) != nullptr;
+            EXPECT_EQ(expand(with, t, 0, "EST"), listed ? expand(std::string("%") + c, t, 0, "EST") : with)
+                << "byte " << byte << " after " << modifier;
+        }
+    }
 }
 
 TEST(format_engine, unknown_sequences_are_copied_as_typed) {

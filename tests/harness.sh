@@ -8,8 +8,10 @@
 #   fail NAME REASON     a check that did not, said in one line (a script may define its
 #                        own fail that calls count_failure, to say more)
 #   run_group GROUP      runs the script's function group_GROUP and prints the footer
-#                        "GROUP: N passed, N failed"; an unknown group exits 2, and a group
-#                        that failed a check, or checked nothing, fails
+#                        "GROUP: N passed, N failed", and ", N retried" when the launcher
+#                        ran a program again after a start-up failure of Wine's own (each
+#                        is named above it); an unknown group exits 2, and a group that
+#                        failed a check, or checked nothing, fails
 harness=${0##*/}
 passed=0
 failed=0
@@ -37,7 +39,15 @@ run_group() {
         echo "$harness: no group $1" >&2
         exit 2
     }
+    # The launcher writes down each run it retried (tests/run-on-target.sh.in).
+    local retries=${TSTAMP_LAUNCH:+${TSTAMP_LAUNCH%/*}/wine-retries.log} before=0 retried=0 note=""
+    [[ -f $retries ]] && before=$(wc -l <"$retries")
     "group_$1"
-    printf '%s: %d passed, %d failed\n' "$1" "$passed" "$failed"
+    [[ -f $retries ]] && retried=$(($(wc -l <"$retries") - before))
+    if ((retried > 0)); then
+        tail -n "$retried" "$retries" | sed 's/^/retried after Wine failed to start: /'
+        note=", $retried retried"
+    fi
+    printf '%s: %d passed, %d failed%s\n' "$1" "$passed" "$failed" "$note"
     ((failed == 0 && passed > 0))
 }

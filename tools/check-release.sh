@@ -39,8 +39,14 @@ group=${1:?usage: check-release.sh [--trial] GROUP}
 read -r version released < <(cmake -P cmake/changelog.cmake) || exit 1
 # man_date < PAGE: the date in the man page's title line.
 man_date() { awk '/^\.TH/ {gsub(/"/, ""); print $4; exit}'; }
-# launcher ARTIFACT: the launcher of the build that makes ARTIFACT (cmake/targets.cmake).
-launcher() { echo "build/$(cmake -P cmake/targets.cmake | awk -v artifact="$1" '$2 == artifact {print $1}')/run-on-target"; }
+# The preset of the build that makes each artifact (cmake/targets.cmake), read once;
+# launcher ARTIFACT: that build's launcher.
+declare -A preset_of
+while read -r preset artifact _; do
+    preset_of[$artifact]=$preset
+done < <(cmake -P cmake/targets.cmake)
+((${#preset_of[@]} > 0)) || { echo "check-release.sh: no target in cmake/targets.cmake"; exit 1; }
+launcher() { echo "build/${preset_of[$1]:?no target makes $1}/run-on-target"; }
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 

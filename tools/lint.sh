@@ -8,7 +8,10 @@
 # fish read their completions and the zsh test helper without running them.
 set -euo pipefail
 cd "$(dirname "$0")/.."
+# none(WHAT COUNT): a list that found nothing fails, rather than a check of nothing passing.
+none() { (($2 > 0)) || { echo "lint: no $1 found"; exit 1; }; }
 mapfile -t sources < <(git ls-files -co --exclude-standard -- '*.cpp' '*.h' '*.c')
+none "C or C++ file" "${#sources[@]}"
 echo "clang-format: ${#sources[@]} files"
 clang-format --dry-run -Werror "${sources[@]}"
 work=$(mktemp -d)
@@ -17,6 +20,7 @@ cmake --preset fuzz -B "$work" -DTSTAMP_BUILD_BENCHMARKS=ON >/dev/null
 mapfile -t compiled < <(python3 -c 'import json, os, sys
 for entry in json.load(open(sys.argv[1])):
     print(os.path.relpath(entry["file"]))' "$work/compile_commands.json" | sort -u)
+none "file in the compile database" "${#compiled[@]}"
 echo "clang-tidy: ${#compiled[@]} files"
 # Its count of warnings suppressed in system headers goes to standard error; shown on failure.
 clang-tidy --quiet -p "$work" "${compiled[@]}" 2>"$work/clang-tidy.log" || {
@@ -28,6 +32,7 @@ echo "cppcheck: src tests fuzz bench"
 cppcheck --enable=warning,style,performance,portability --std=c++17 --error-exitcode=1 --inline-suppr --quiet \
     --suppress=useStlAlgorithm --library=googletest -I src -I "$work/generated" src tests fuzz bench
 mapfile -t scripts < <(git ls-files -co --exclude-standard -- '*.sh' '*.sh.in' .ci/run)
+none "script" "${#scripts[@]}"
 echo "shellcheck: ${#scripts[@]} scripts and the bash completion"
 shellcheck -x "${scripts[@]}"
 shellcheck --shell=bash "$work/completion/tstamp.bash"

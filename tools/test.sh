@@ -83,6 +83,13 @@ step "release: what it refuses, in a clone" tools/check-release.sh refusals
 step "layout and static analysis" tools/lint.sh
 
 echo
+# The runs that a Windows build's launcher ran again after a start-up failure of Wine's
+# own (tests/run-on-target.sh.in writes each down; its tests start the list anew).
+retried=$(cat build/windows-*/wine-retries.log 2>/dev/null | wc -l)
+if ((retried > 0)); then
+    echo "runs retried after Wine failed to start: $retried"
+    sed 's/^/  /' build/windows-*/wine-retries.log
+fi
 ((failed == 0)) || printf 'failed step: %s\n' "${failures[@]}"
 ((skipped == 0)) || printf 'skipped step: %s\n' "${skips[@]}"
 if ((skipped == 0)); then

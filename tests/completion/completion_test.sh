@@ -51,8 +51,11 @@ hash_changes() {
 }
 
 group_sync() {
-    local sequence offered
+    local sequence offered readme_modifiers
     offered=$(grep -E '^%' "$table" | cut -f 1)
+    # shellcheck disable=SC2016 # the backquotes are README's
+    readme_modifiers=$(grep -A 1 '^`E` and `O` modifiers are accepted' "$TSTAMP_SOURCE/README.md")
+    [[ -n $offered ]] || fail "the table" "no sequence in $table"
     # Every sequence offered is one the program expands (it does not print it as typed).
     while read -r sequence; do
         [[ $(expand "$sequence") != "$sequence" ]] || fail "$sequence is offered" "the program prints it as typed"
@@ -72,8 +75,10 @@ group_sync() {
     done < <(grep '^%#' <<<"$offered")
     [[ $failed == 0 ]] && pass
     # The man page is exact about "#" on numbers: what it says loses its leading zeros
-    # changes, and what it says the flag changes nothing in or ignores does not.
-    local tag text claim listed
+    # changes, and what it says the flag changes nothing in or ignores does not. Each
+    # sequence it names so is a claim checked; a page whose words these no longer read
+    # would check fewer than the 36 it holds.
+    local tag text claim listed claims=0
     while IFS='|' read -r tag text; do
         case $text in
         "the number without"* | likewise* | "the flag applies"*) claim=differs ;;
@@ -82,6 +87,7 @@ group_sync() {
         esac
         mapfile -t listed < <(grep -o '%#.' <<<"$tag")
         for sequence in "${listed[@]}"; do
+            claims=$((claims + 1))
             if hash_changes "$sequence"; then
                 [[ $claim == same ]] && fail "$sequence" "the man page says # changes nothing, and it does"
             else
@@ -89,6 +95,31 @@ group_sync() {
             fi
         done
     done < <(awk '/^\.BR %#/ {tag = $0; getline; print tag "|" $0}' "$TSTAMP_SOURCE/man/tstamp.1.in")
+    ((claims >= 36)) || fail "the man page's claims about #" "$claims checked, fewer than the 36 it holds"
+    [[ $failed == 0 ]] && pass
+    # E and O: the program expands them before the conversions of the table's last column
+    # and no other, and README.md and the man page list those.
+    local modifier allowed readme_list man_list man_lists
+    mapfile -t man_lists < <(awk '/^\.SS "E and O modifiers"/ {on = 1} /^\.SS "Other/ {on = 0}
+        on && before {gsub(/^\.BR |[",;.]/, ""); gsub(/ +/, ""); print; before = 0} on && /^before$/ {before = 1}' \
+        "$TSTAMP_SOURCE/man/tstamp.1.in")
+    for modifier in E O; do
+        allowed=$(awk -F '\t' -v m="$modifier" '/^%[^#]/ && $3 ~ m {printf "%s", substr($1, 2)}' "$table")
+        [[ -n $allowed ]] || fail "the table's $modifier column" "names no conversion"
+        for code in $(seq 33 126); do
+            printf -v char '%b' "\\x$(printf %x "$code")"
+            plain=$(expand "%$modifier$char")
+            if [[ $allowed == *"$char"* ]]; then
+                [[ $plain == "$(expand "%$char")" ]] || fail "%$modifier$char" "prints '$plain', not what %$char prints"
+            else
+                [[ $plain == "%$modifier$char" ]] || fail "%$modifier$char" "the table does not allow it, and it prints '$plain'"
+            fi
+        done
+        readme_list=$(grep -o "%${modifier}[^ \`,]" <<<"$readme_modifiers" | cut -c 3 | tr -d '\n')
+        [[ $readme_list == "$allowed" ]] || fail "README.md's %$modifier forms" "'$readme_list', the table's '$allowed'"
+        man_list=${man_lists[$([[ $modifier == E ]] && echo 0 || echo 1)]-}
+        [[ $man_list == "$allowed" ]] || fail "the man page's $modifier forms" "'$man_list', the table's '$allowed'"
+    done
     [[ $failed == 0 ]] && pass
     # Each is in the README's FORMAT table and in the man page, as rendered.
     local readme man

@@ -66,14 +66,16 @@ punctuation_attached() {
 # Each example's command stands alone on its line, what it prints below it (a short tag
 # of .TP runs its text on: "tstamp Tue Mar 14 ...").
 examples_alone() {
-    local text command
+    local text command count=0
     text=$(rendered "$1" | sed -n '/^EXAMPLES/,/^[A-Z]/p')
     while read -r command; do
         grep -qxF -- "       $command" <<<"$text" || {
             echo "not alone on its line: $command"
             return 1
         }
+        count=$((count + 1))
     done < <(sed -n '/^\.SH EXAMPLES/,/^\.SH /s/^\.B "\{0,1\}\([^"]*\)"\{0,1\}$/\1/p' "$1" | sed 's/\\-/-/g')
+    ((count > 0)) || { echo "no example found in $1"; return 1; }
 }
 
 # Every command block of a Markdown file (lines indented by four blanks after an empty
@@ -93,8 +95,11 @@ for number, line in enumerate(open(sys.argv[1]).read().split("\n"), 1):
         blocks.append(block)
         block = None
     after_empty = not line.strip()
+blocks += [block] if block else []
+if not blocks:
+    sys.exit(f"no command block in {sys.argv[1]}")
 failed = 0
-for number, lines in blocks + ([block] if block else []):
+for number, lines in blocks:
     result = subprocess.run(["bash", "-n"], input="\n".join(lines) + "\n", text=True, capture_output=True)
     if result.returncode:
         failed += 1
@@ -114,6 +119,34 @@ group_man() {
     expect "every command block of HACKING.md parses as shell" blocks_parse "$TSTAMP_SOURCE/HACKING.md"
     expect "README.md and HACKING.md name the artifacts of this version" names_this_version \
         "$TSTAMP_SOURCE/README.md" "$TSTAMP_SOURCE/HACKING.md"
+    expect "README.md's measured figures are those of HACKING.md's Benchmarks" figures_measured \
+        "$TSTAMP_SOURCE/README.md" "$TSTAMP_SOURCE/HACKING.md"
+    expect "HACKING.md's Layout names every file of cmake/ but the toolchain files" layout_complete \
+        "$TSTAMP_SOURCE/HACKING.md"
+}
+
+# figures_measured README HACKING: every figure of README's written with thousands
+# separators (sizes in bytes, instruction counts) stands in HACKING's Benchmarks table,
+# where it was measured; and README has some.
+figures_measured() {
+    local figures benchmarks figure
+    figures=$(grep -oE '\b[0-9]{1,3}(,[0-9]{3})+\b' "$1" | sort -u)
+    benchmarks=$(sed -n '/^## Benchmarks/,/^## /p' "$2")
+    [[ -n $figures ]] || { echo "no figure in $1"; return 1; }
+    for figure in $figures; do
+        grep -qE "(^|[^0-9,])$figure([^0-9,]|$)" <<<"$benchmarks" || { echo "$figure is not in HACKING.md's Benchmarks"; return 1; }
+    done
+}
+
+# layout_complete HACKING: its Layout names each file of cmake/ (the toolchain files as a kind).
+layout_complete() {
+    local layout file
+    layout=$(sed -n '/^## Layout/,/^## /p' "$1")
+    for file in "$TSTAMP_SOURCE"/cmake/*; do
+        file=${file##*/}
+        [[ $file == toolchain-*.cmake ]] && continue
+        [[ $layout == *"\`$file\`"* ]] || { echo "cmake/$file is not in HACKING.md's Layout"; return 1; }
+    done
 }
 
 # names_this_version FILE...: every artifact name in them (tstamp-X.Y.Z, tstamp_X.Y.Z) is of
