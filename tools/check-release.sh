@@ -22,10 +22,16 @@
 #                 extra warnings, no -Werror) and passes ctest
 #   refusals      what a release refuses (a table: an empty or unknown word, a tree that
 #                 differs from HEAD, entries waiting under Unreleased in any spelling, a
-#                 version whose section is not the first, an untested build), in a clone
+#                 version whose section is not the first, an untested build, no signing
+#                 key), in a clone
+#   signature     each artifact's .sha256 checks with sha256sum -c in the folder and
+#                 SHA256SUMS lists every artifact; SHA256SUMS.asc verifies with gpgv and
+#                 the public key beside it, and fails on a SHA256SUMS changed by one byte
+#                 and with another key
 #   reproducible  two clean clones at two paths, one of them with a blank in it, each
 #                 testing the builds it packs, give the same source archive, amd64 package,
-#                 win32 zip and amd64 static tarball, byte for byte, in a trial release
+#                 win32 zip and amd64 static tarball, and the same .sha256 beside each,
+#                 byte for byte, in a trial release
 # Usage: check-release.sh [--trial] GROUP
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -204,11 +210,14 @@ group_reproducible() {
     ((status == 0)) || return 1
     cat "$one/build/release-trial/SHA256SUMS"
     cmp "$one/build/release-trial/SHA256SUMS" "$two/build/release-trial/SHA256SUMS"
+    # The files beside each artifact too; the signatures hold a key and a time, and differ.
+    diff <(cd "$one/build/release-trial" && sha256sum -- *.sha256) <(cd "$two/build/release-trial" && sha256sum -- *.sha256)
 }
 
 # What a release refuses, in a clone of HEAD whose CHANGELOG.md has nothing waiting under
 # Unreleased (committed there): each row changes the clone, runs tools/release.sh and
-# expects its status and words on standard error; then the clone is as it was.
+# expects its status and words on standard error; then the clone is as it was (a row that
+# sets a variable comes last, as that stays set).
 group_refusals() {
     local clone=$work/refusals name change arguments want_status want_words out status failed=0
     git clone -q . "$clone"
@@ -235,10 +244,45 @@ an entry under Unreleased|sed -i '0,/^## [0-9]/s//## Unreleased\n\n- waiting\n\n
 an entry under [Unreleased]|sed -i '0,/^## [0-9]/s//## [Unreleased]\n\n- waiting\n\n&/' CHANGELOG.md|source|1|CHANGELOG.md has entries under Unreleased ('- waiting'
 a "* " entry under Unreleased|sed -i '0,/^## [0-9]/s//## Unreleased\n\n* waiting\n\n&/' CHANGELOG.md|source|1|CHANGELOG.md has entries under Unreleased ('* waiting'
 the version's section not the first|sed -i '0,/^## [0-9]/s//## 9.9.9 - 2999-01-01\n\n- later\n\n&/' CHANGELOG.md|source|1|the first version in CHANGELOG.md is '## 9.9.9 - 2999-01-01'
-a build whose tests have not run|:|linux-amd64|1|the tests of the static-amd64 build have not passed on its program
+a build whose tests have not run|:|--unsigned linux-amd64|1|the tests of the static-amd64 build have not passed on its program
+no signing key|:|source|1|release.sh: no signing key: set TSTAMP_SIGNING_KEY
+an option it does not know|:|--signed source|2|release.sh: no option --signed
+a signing key that is not there|export TSTAMP_SIGNING_KEY=/nonexistent|source|1|release.sh: no signing key: set TSTAMP_SIGNING_KEY
 EOF
         exit "$failed"
     )
+}
+
+group_signature() {
+    local artifacts listed
+    artifacts=$(cd "$dist" && find . -maxdepth 1 -type f -name 'tstamp*' ! -name '*.sha256' -printf '%f\n' | sort)
+    [[ -n $artifacts ]] || { echo "no artifact in $dist/"; return 1; }
+    listed=$(awk '{print $2}' "$dist/SHA256SUMS" | sort)
+    [[ $listed == "$artifacts" ]] || { echo "SHA256SUMS lists: $(paste -sd ' ' <<<"$listed")"; return 1; }
+    local artifact
+    while read -r artifact; do
+        (cd "$dist" && sha256sum --quiet -c "$artifact.sha256") || { echo "$artifact.sha256 does not check"; return 1; }
+    done <<<"$artifacts"
+    echo "$(wc -l <<<"$artifacts") artifacts, each with its .sha256, all in SHA256SUMS"
+    gpgv --keyring "$dist/signing-key.pgp" "$dist/SHA256SUMS.asc" "$dist/SHA256SUMS" 2>"$work/gpgv" ||
+        { cat "$work/gpgv"; echo "SHA256SUMS.asc does not verify with signing-key.pgp"; return 1; }
+    echo "SHA256SUMS.asc: $(grep -o 'Good signature.*' "$work/gpgv")"
+    # One byte changed: the last digit of the first checksum.
+    sed '1s/.\(  \)/x\1/' "$dist/SHA256SUMS" >"$work/SHA256SUMS"
+    if gpgv --keyring "$dist/signing-key.pgp" "$dist/SHA256SUMS.asc" "$work/SHA256SUMS" 2>/dev/null; then
+        echo "SHA256SUMS.asc verifies a SHA256SUMS changed by one byte"
+        return 1
+    fi
+    echo "a SHA256SUMS changed by one byte: refused"
+    mkdir -m 0700 "$work/other"
+    GNUPGHOME=$work/other gpg --batch --quiet --passphrase '' --quick-gen-key 'another <other@example.invalid>' ed25519 sign never
+    GNUPGHOME=$work/other gpg --batch --export >"$work/other.pgp"
+    GNUPGHOME=$work/other gpgconf --kill gpg-agent
+    if gpgv --keyring "$work/other.pgp" "$dist/SHA256SUMS.asc" "$dist/SHA256SUMS" 2>/dev/null; then
+        echo "SHA256SUMS.asc verifies with another key"
+        return 1
+    fi
+    echo "another key: refused"
 }
 
 declare -F "group_$group" >/dev/null || { echo "check-release.sh: no group $group" >&2; exit 2; }

@@ -18,16 +18,30 @@
 # (--trial, what tools/test.sh runs) goes through the same steps but allows uncommitted
 # changes and unreleased entries, and writes into build/release-trial/, which says that it
 # is not a release.
-# Usage: tools/release.sh [--trial] [ARTIFACT ...]   (default: every artifact, into an
-#        emptied folder; named ones replace only their own files there)
-# The bytes depend only on the commit: every time stamp is SOURCE_DATE_EPOCH (default: its time).
+#
+# Beside each artifact goes <artifact>.sha256, which `sha256sum -c` checks in the folder;
+# SHA256SUMS lists them all, and SHA256SUMS.asc is a detached OpenPGP signature of it, with
+# the signing key's public half beside it, armoured (signing-key.asc) and as gpgv reads it
+# (signing-key.pgp). The key comes from the environment and never from the tree:
+#   TSTAMP_SIGNING_KEY   the path of an exported OpenPGP secret key without a passphrase
+# A release without it refuses unless told --unsigned, and then says so in its last line;
+# a trial without it signs with a throwaway key made for that run.
+# Usage: tools/release.sh [--trial] [--unsigned] [ARTIFACT ...]   (default: every
+#        artifact, into an emptied folder; named ones replace only their own files there)
+# The bytes depend only on the commit: every time stamp is SOURCE_DATE_EPOCH (default: its
+# time). The signature is not among them: it holds the key and the time it was made.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 trial=0
-if [[ ${1:-} == --trial ]]; then
-    trial=1
+unsigned=0
+while [[ ${1:-} == --* ]]; do
+    case $1 in
+    --trial) trial=1 ;;
+    --unsigned) unsigned=1 ;;
+    *) echo "release.sh: no option $1 (there are --trial and --unsigned)" >&2; exit 2 ;;
+    esac
     shift
-fi
+done
 commit_time=$(git log -1 --format=%ct) || { echo "release.sh: needs a git checkout" >&2; exit 1; }
 export SOURCE_DATE_EPOCH=${SOURCE_DATE_EPOCH:-$commit_time}
 export TZ=UTC LC_ALL=C
@@ -76,6 +90,11 @@ else
     dist=dist
 fi
 read -r version _ <<<"$facts"
+if ((!trial && !unsigned)) && [[ ! -r ${TSTAMP_SIGNING_KEY:-} ]]; then
+    echo "release.sh: no signing key: set TSTAMP_SIGNING_KEY to the path of the exported secret key" \
+        "(or make an unsigned release with --unsigned)" >&2
+    exit 1
+fi
 
 # A release of everything starts from an empty folder; one of some artifacts replaces only
 # those, and SHA256SUMS covers all that the folder then holds.
@@ -132,5 +151,37 @@ for artifact in "${artifacts[@]}"; do
         release "$artifact"
     fi
 done
-(cd "$dist" && sha256sum -- tstamp* >SHA256SUMS)
+# The checksums: one file beside each artifact, and SHA256SUMS of them all.
+mapfile -t made < <(cd "$dist" && find . -maxdepth 1 -type f -name 'tstamp*' ! -name '*.sha256' -printf '%f\n' | sort)
+rm -f "$dist"/*.sha256 "$dist"/SHA256SUMS.asc "$dist"/signing-key.*
+for artifact in "${made[@]}"; do
+    (cd "$dist" && sha256sum -- "$artifact" >"$artifact.sha256")
+done
+(cd "$dist" && sha256sum -- "${made[@]}" >SHA256SUMS)
 cat "$dist/SHA256SUMS"
+
+# sign KEY_FILE: SHA256SUMS.asc by the secret key in KEY_FILE, in a keyring of this run's own,
+# and the key's public half beside it.
+sign() {
+    local home=$work/gnupg
+    mkdir -m 0700 "$home"
+    GNUPGHOME=$home gpg --batch --quiet --import "$1" || { echo "release.sh: gpg cannot import the key in $1" >&2; return 1; }
+    GNUPGHOME=$home gpg --batch --yes --armor --detach-sign --output "$dist/SHA256SUMS.asc" "$dist/SHA256SUMS"
+    GNUPGHOME=$home gpg --batch --armor --export >"$dist/signing-key.asc"
+    GNUPGHOME=$home gpg --batch --export >"$dist/signing-key.pgp"
+    GNUPGHOME=$home gpgconf --kill gpg-agent
+    echo "release.sh: SHA256SUMS signed by $(GNUPGHOME=$home gpg --batch --with-colons --list-keys | awk -F: '$1 == "fpr" {print $10; exit}')"
+}
+if ((unsigned)); then
+    echo "release.sh: UNSIGNED: no SHA256SUMS.asc, as --unsigned asks"
+elif [[ -n ${TSTAMP_SIGNING_KEY:-} ]]; then
+    sign "$TSTAMP_SIGNING_KEY"
+else
+    # A trial without a key: a throwaway one, made now, never kept but for its public half.
+    mkdir -m 0700 "$work/throwaway"
+    GNUPGHOME=$work/throwaway gpg --batch --quiet --passphrase '' \
+        --quick-gen-key 'tstamp trial release (throwaway) <trial@example.invalid>' ed25519 sign never
+    GNUPGHOME=$work/throwaway gpg --batch --armor --export-secret-keys >"$work/throwaway.key"
+    GNUPGHOME=$work/throwaway gpgconf --kill gpg-agent
+    sign "$work/throwaway.key"
+fi
