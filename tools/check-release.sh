@@ -264,6 +264,7 @@ group_signature() {
         (cd "$dist" && sha256sum --quiet -c "$artifact.sha256") || { echo "$artifact.sha256 does not check"; return 1; }
     done <<<"$artifacts"
     echo "$(wc -l <<<"$artifacts") artifacts, each with its .sha256, all in SHA256SUMS"
+    [[ -f $dist/SHA256SUMS.asc ]] || { echo "no SHA256SUMS.asc: $dist/ is unsigned (tools/release.sh --unsigned)"; return 1; }
     gpgv --keyring "$dist/signing-key.pgp" "$dist/SHA256SUMS.asc" "$dist/SHA256SUMS" 2>"$work/gpgv" ||
         { cat "$work/gpgv"; echo "SHA256SUMS.asc does not verify with signing-key.pgp"; return 1; }
     echo "SHA256SUMS.asc: $(grep -o 'Good signature.*' "$work/gpgv")"
