@@ -24,14 +24,21 @@
 #                 differs from HEAD, entries waiting under Unreleased in any spelling, a
 #                 version whose section is not the first, an untested build, no signing
 #                 key), in a clone
+#   apt           the apt repository as a user adds it, in a place of its own: served over
+#                 HTTP on 127.0.0.1, its key under keyrings/ and a .sources file naming
+#                 it (README.md's two lines), the host's apt with a configuration and state
+#                 of this check's own, so that the machine's are left alone: apt-get
+#                 update, apt-cache policy names the repository, apt-get download, and the
+#                 unpacked program prints the year; with another key, apt-get update fails
 #   signature     each artifact's .sha256 checks with sha256sum -c in the folder and
 #                 SHA256SUMS lists every artifact; SHA256SUMS.asc verifies with gpgv and
 #                 the public key beside it, and fails on a SHA256SUMS changed by one byte
 #                 and with another key
 #   reproducible  two clean clones at two paths, one of them with a blank in it, each
 #                 testing the builds it packs, give the same source archive, amd64 package,
-#                 win32 zip and amd64 static tarball, and the same .sha256 beside each,
-#                 byte for byte, in a trial release
+#                 win32 zip and amd64 static tarball, the same .sha256 beside each, and
+#                 the same apt repository but for its signatures, byte for byte, in a
+#                 trial release
 # Usage: check-release.sh [--trial] GROUP
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -202,7 +209,7 @@ group_reproducible() {
                 cmake --workflow --preset "$preset" >"$clone.log" 2>&1 ||
                     { tail -n 40 "$clone.log"; echo "$preset fails in $clone"; exit 1; }
             done
-            tools/release.sh --trial source amd64 "$windows" linux-amd64 >"$clone.log" 2>&1 || { cat "$clone.log"; exit 1; }
+            tools/release.sh --trial source amd64 "$windows" linux-amd64 apt >"$clone.log" 2>&1 || { cat "$clone.log"; exit 1; }
         ) &
         jobs+=($!)
     done
@@ -212,6 +219,9 @@ group_reproducible() {
     cmp "$one/build/release-trial/SHA256SUMS" "$two/build/release-trial/SHA256SUMS"
     # The files beside each artifact too; the signatures hold a key and a time, and differ.
     diff <(cd "$one/build/release-trial" && sha256sum -- *.sha256) <(cd "$two/build/release-trial" && sha256sum -- *.sha256)
+    # And the apt repository's indexes; InRelease and Release.gpg are signatures.
+    diff <(cd "$one/build/release-trial/apt" && find dists pool -type f ! -name InRelease ! -name Release.gpg -exec sha256sum {} + | sort -k 2) \
+        <(cd "$two/build/release-trial/apt" && find dists pool -type f ! -name InRelease ! -name Release.gpg -exec sha256sum {} + | sort -k 2)
 }
 
 # What a release refuses, in a clone of HEAD whose CHANGELOG.md has nothing waiting under
@@ -284,6 +294,59 @@ group_signature() {
         return 1
     fi
     echo "another key: refused"
+}
+
+group_apt() {
+    local repo=$dist/apt place=$work/apt port server out
+    [[ -f $repo/dists/stable/InRelease ]] || { echo "no signed apt repository in $repo/"; return 1; }
+    mkdir -p "$place"/{sources.list.d,trusted.gpg.d,preferences.d,keyrings,lists/partial,cache/archives/partial,download}
+    (cd "$repo" && exec python3 -u -m http.server 0 --bind 127.0.0.1) >"$place/http.log" 2>&1 &
+    server=$!
+    for _ in $(seq 50); do
+        port=$(sed -n 's/.* port \([0-9]*\).*/\1/p' "$place/http.log" | head -n 1)
+        [[ -n $port ]] && break
+        sleep 0.1
+    done
+    [[ -n $port ]] || { kill "$server"; echo "the HTTP server did not start: $(cat "$place/http.log")"; return 1; }
+    # The two lines of README.md, with this place for /etc/apt and the server for the address.
+    cp "$repo/signing-key.asc" "$place/keyrings/tstamp.asc"
+    printf 'Types: deb\nURIs: %s\nSuites: stable\nComponents: main\nSigned-By: %s\n' \
+        "http://127.0.0.1:$port/" "$place/keyrings/tstamp.asc" >"$place/sources.list.d/tstamp.sources"
+    local apt_options=(-o Dir::Etc::SourceList=/dev/null -o "Dir::Etc::SourceParts=$place/sources.list.d"
+        -o Dir::Etc::Trusted=/dev/null -o "Dir::Etc::TrustedParts=$place/trusted.gpg.d"
+        -o Dir::Etc::Preferences=/dev/null -o "Dir::Etc::PreferencesParts=$place/preferences.d"
+        -o "Dir::State::Lists=$place/lists" -o "Dir::Cache=$place/cache" -o Dir::State::status=/dev/null
+        -o "APT::Architecture=$(dpkg --print-architecture)" -o APT::Sandbox::User=root -o Debug::NoLocking=1)
+    local status=0
+    (
+        if ! apt-get "${apt_options[@]}" update >"$place/update.log" 2>&1 || grep -q '^[WE]:' "$place/update.log"; then
+            cat "$place/update.log"
+            echo "apt-get update fails"
+            exit 1
+        fi
+        out=$(apt-cache "${apt_options[@]}" policy tstamp)
+        grep -q "http://127.0.0.1:$port stable/main" <<<"$out" || { echo "$out"; echo "apt-cache policy does not name the repository"; exit 1; }
+        echo "apt-cache policy tstamp: $(grep -m 1 Candidate <<<"$out" | tr -s ' '), from http://127.0.0.1:$port stable/main"
+        (cd "$place/download" && apt-get "${apt_options[@]}" download tstamp >/dev/null 2>&1) || { echo "apt-get download fails"; exit 1; }
+        dpkg-deb -x "$place"/download/tstamp_*.deb "$place/root"
+        out=$("$place/root/usr/bin/tstamp" +%Y)
+        [[ $out =~ ^[0-9]{4}$ ]] || { echo "the program from the repository printed '$out'"; exit 1; }
+        echo "apt-get download tstamp, unpacked: tstamp +%Y printed $out"
+        # Another key: the repository's signature no longer holds.
+        mkdir -m 0700 "$place/other"
+        GNUPGHOME=$place/other gpg --batch --quiet --passphrase '' --quick-gen-key 'another <other@example.invalid>' ed25519 sign never
+        GNUPGHOME=$place/other gpg --batch --armor --export >"$place/keyrings/tstamp.asc"
+        GNUPGHOME=$place/other gpgconf --kill gpg-agent
+        rm -rf "$place/lists" && mkdir -p "$place/lists/partial"
+        if apt-get "${apt_options[@]}" update >"$place/update.log" 2>&1 && ! grep -q '^E:' "$place/update.log"; then
+            cat "$place/update.log"
+            echo "apt-get update takes the repository with another key"
+            exit 1
+        fi
+        echo "with another key: $(grep -m 1 '^E:' "$place/update.log")"
+    ) || status=1
+    kill "$server"
+    return "$status"
 }
 
 declare -F "group_$group" >/dev/null || { echo "check-release.sh: no group $group" >&2; exit 2; }

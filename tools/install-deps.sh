@@ -30,7 +30,7 @@ test_packages=(
     qemu-user qemu-user-static  # the other architectures' programs; the static ones in an empty root
     g++-11 clang-16             # the other compilers: GCC 11, clang 16
     lintian zip                 # the release: Debian's package checks, the Windows zips
-    gnupg                       # the release: its signature (gpg, and gpgv to check it)
+    gnupg apt-utils             # the release: its signature (gpg, gpgv) and apt repository (apt-ftparchive)
 )
 
 sudo=()

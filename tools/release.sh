@@ -7,6 +7,8 @@
 #   linux-<arch>  tstamp-<version>-linux-<arch>.tar.gz: the static program and its files
 #   win32, win64  tstamp-<version>-win32.zip (-win64.zip): the Windows program and its files
 #   static        every linux-<arch>
+#   apt           apt/: a signed apt repository (suite stable, component main) of the .debs
+#                 in the folder, which any web server can serve; not made unsigned
 # cmake/targets.cmake names the targets, their artifacts and what kind each is; an archive
 # holds the folder its build installs as component dist (cmake/dist.cmake), packed as it is.
 #
@@ -63,15 +65,18 @@ while read -r preset artifact kind _; do
 done < <(cmake -P cmake/targets.cmake)
 mapfile -t known < <(printf '%s\n' source "${!preset_of[@]}" | sort)
 everything=0
-(($# > 0)) || { everything=1 && set -- "${known[@]}"; }
+(($# > 0)) || { everything=1 && set -- "${known[@]}" apt; }
 artifacts=()
+apt=0
 for artifact in "$@"; do
-    if [[ $artifact == static ]]; then
+    if [[ $artifact == apt ]]; then
+        apt=1
+    elif [[ $artifact == static ]]; then
         for one in "${known[@]}"; do [[ ${kind_of[$one]:-} != tarball ]] || artifacts+=("$one"); done
     elif [[ -n $artifact && " ${known[*]} " == *" $artifact "* ]]; then
         artifacts+=("$artifact")
     else
-        echo "release.sh: no artifact '$artifact' (there are: ${known[*]} static)" >&2
+        echo "release.sh: no artifact '$artifact' (there are: ${known[*]} static apt)" >&2
         exit 2
     fi
 done
@@ -160,20 +165,53 @@ done
 (cd "$dist" && sha256sum -- "${made[@]}" >SHA256SUMS)
 cat "$dist/SHA256SUMS"
 
+# apt_repository GNUPGHOME: apt/, the folder's .debs in pool/main, an index of them for each
+# architecture, and the suite's Release, signed as InRelease and Release.gpg. One package
+# an architecture, and Release dated SOURCE_DATE_EPOCH: the indexes are the same bytes from
+# any clone.
+apt_repository() {
+    local repo=$dist/apt deb arch architectures=() when
+    rm -rf "$repo"
+    mkdir -p "$repo/pool/main"
+    for deb in "$dist"/*.deb; do
+        [[ -e $deb ]] || { echo "release.sh: no .deb in $dist/ for the apt repository" >&2; return 1; }
+        cp "$deb" "$repo/pool/main/"
+        architectures+=("$(dpkg-deb -f "$deb" Architecture)")
+    done
+    for arch in "${architectures[@]}"; do
+        mkdir -p "$repo/dists/stable/main/binary-$arch"
+        (cd "$repo" && apt-ftparchive --arch "$arch" packages pool/main >"dists/stable/main/binary-$arch/Packages")
+        gzip -9nk "$repo/dists/stable/main/binary-$arch/Packages"
+    done
+    when=$(python3 -c 'import sys, time; print(time.strftime("%a, %d %b %Y %H:%M:%S UTC", time.gmtime(int(sys.argv[1]))))' \
+        "$SOURCE_DATE_EPOCH")
+    (cd "$repo" && apt-ftparchive -o APT::FTPArchive::Release::Origin=tstamp -o APT::FTPArchive::Release::Label=tstamp \
+        -o APT::FTPArchive::Release::Suite=stable -o APT::FTPArchive::Release::Codename=stable \
+        -o APT::FTPArchive::Release::Components=main -o "APT::FTPArchive::Release::Architectures=${architectures[*]}" \
+        -o "APT::FTPArchive::Release::Date=$when" release dists/stable >"$work/Release")
+    mv "$work/Release" "$repo/dists/stable/Release"
+    GNUPGHOME=$1 gpg --batch --yes --clearsign --output "$repo/dists/stable/InRelease" "$repo/dists/stable/Release"
+    GNUPGHOME=$1 gpg --batch --yes --armor --detach-sign --output "$repo/dists/stable/Release.gpg" "$repo/dists/stable/Release"
+    cp "$dist/signing-key.asc" "$repo/"
+    echo "release.sh: apt/: an apt repository of ${architectures[*]}, signed"
+}
+
 # sign KEY_FILE: SHA256SUMS.asc by the secret key in KEY_FILE, in a keyring of this run's own,
-# and the key's public half beside it.
+# the key's public half beside it, and the apt repository where it is asked for.
 sign() {
-    local home=$work/gnupg
+    local home=$work/gnupg status=0
     mkdir -m 0700 "$home"
     GNUPGHOME=$home gpg --batch --quiet --import "$1" || { echo "release.sh: gpg cannot import the key in $1" >&2; return 1; }
     GNUPGHOME=$home gpg --batch --yes --armor --detach-sign --output "$dist/SHA256SUMS.asc" "$dist/SHA256SUMS"
     GNUPGHOME=$home gpg --batch --armor --export >"$dist/signing-key.asc"
     GNUPGHOME=$home gpg --batch --export >"$dist/signing-key.pgp"
-    GNUPGHOME=$home gpgconf --kill gpg-agent
     echo "release.sh: SHA256SUMS signed by $(GNUPGHOME=$home gpg --batch --with-colons --list-keys | awk -F: '$1 == "fpr" {print $10; exit}')"
+    ((apt == 0)) || apt_repository "$home" || status=1
+    GNUPGHOME=$home gpgconf --kill gpg-agent
+    return "$status"
 }
 if ((unsigned)); then
-    echo "release.sh: UNSIGNED: no SHA256SUMS.asc, as --unsigned asks"
+    echo "release.sh: UNSIGNED: no SHA256SUMS.asc$( ((apt == 0)) || echo ' and no apt repository'), as --unsigned asks"
 elif [[ -n ${TSTAMP_SIGNING_KEY:-} ]]; then
     sign "$TSTAMP_SIGNING_KEY"
 else
