@@ -60,6 +60,14 @@ while read -r preset artifact _; do
 done < <(cmake -P cmake/targets.cmake)
 ((${#preset_of[@]} > 0)) || { echo "check-release.sh: no target in cmake/targets.cmake"; exit 1; }
 launcher() { echo "build/${preset_of[$1]:?no target makes $1}/run-on-target"; }
+# another_key DIR [--armor]: a throwaway key made in DIR, a keyring of its own; prints its
+# public half (armoured with --armor, else as gpgv reads it).
+another_key() {
+    mkdir -m 0700 "$1"
+    GNUPGHOME=$1 gpg --batch --quiet --passphrase '' --quick-gen-key 'another <other@example.invalid>' ed25519 sign never
+    GNUPGHOME=$1 gpg --batch "${@:2}" --export
+    GNUPGHOME=$1 gpgconf --kill gpg-agent
+}
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 
@@ -285,10 +293,7 @@ group_signature() {
         return 1
     fi
     echo "a SHA256SUMS changed by one byte: refused"
-    mkdir -m 0700 "$work/other"
-    GNUPGHOME=$work/other gpg --batch --quiet --passphrase '' --quick-gen-key 'another <other@example.invalid>' ed25519 sign never
-    GNUPGHOME=$work/other gpg --batch --export >"$work/other.pgp"
-    GNUPGHOME=$work/other gpgconf --kill gpg-agent
+    another_key "$work/other" >"$work/other.pgp"
     if gpgv --keyring "$work/other.pgp" "$dist/SHA256SUMS.asc" "$dist/SHA256SUMS" 2>/dev/null; then
         echo "SHA256SUMS.asc verifies with another key"
         return 1
@@ -333,10 +338,7 @@ group_apt() {
         [[ $out =~ ^[0-9]{4}$ ]] || { echo "the program from the repository printed '$out'"; exit 1; }
         echo "apt-get download tstamp, unpacked: tstamp +%Y printed $out"
         # Another key: the repository's signature no longer holds.
-        mkdir -m 0700 "$place/other"
-        GNUPGHOME=$place/other gpg --batch --quiet --passphrase '' --quick-gen-key 'another <other@example.invalid>' ed25519 sign never
-        GNUPGHOME=$place/other gpg --batch --armor --export >"$place/keyrings/tstamp.asc"
-        GNUPGHOME=$place/other gpgconf --kill gpg-agent
+        another_key "$place/other" --armor >"$place/keyrings/tstamp.asc"
         rm -rf "$place/lists" && mkdir -p "$place/lists/partial"
         if apt-get "${apt_options[@]}" update >"$place/update.log" 2>&1 && ! grep -q '^E:' "$place/update.log"; then
             cat "$place/update.log"

@@ -60,12 +60,15 @@ group_sync() {
     while read -r sequence; do
         [[ $(expand "$sequence") != "$sequence" ]] || fail "$sequence is offered" "the program prints it as typed"
     done <<<"$offered"
-    # Every character that the program expands after "%" is offered.
-    local code char plain
+    # Every character that the program expands after "%" is offered. What it prints for
+    # each is kept for the modifiers below.
+    local code char chars=() plain
+    local -A plain_of
     for code in $(seq 33 126); do
         printf -v char '%b' "\\x$(printf %x "$code")"
-        plain=$(expand "%$char")
-        if [[ $plain != "%$char" ]] && ! grep -qxF -- "%$char" <<<"$offered"; then
+        chars+=("$char")
+        plain_of[$char]=$(expand "%$char")
+        if [[ ${plain_of[$char]} != "%$char" ]] && ! grep -qxF -- "%$char" <<<"$offered"; then
             fail "%$char" "the program expands it, and no completion offers it"
         fi
     done
@@ -99,26 +102,27 @@ group_sync() {
     [[ $failed == 0 ]] && pass
     # E and O: the program expands them before the conversions of the table's last column
     # and no other, and README.md and the man page list those.
-    local modifier allowed readme_list man_list man_lists
+    # The man page lists E's conversions after "before", then O's.
+    local modifier allowed readme_list man_lists
     mapfile -t man_lists < <(awk '/^\.SS "E and O modifiers"/ {on = 1} /^\.SS "Other/ {on = 0}
         on && before {gsub(/^\.BR |[",;.]/, ""); gsub(/ +/, ""); print; before = 0} on && /^before$/ {before = 1}' \
         "$TSTAMP_SOURCE/man/tstamp.1.in")
+    local -A man_list_of=([E]=${man_lists[0]-} [O]=${man_lists[1]-})
     for modifier in E O; do
         allowed=$(awk -F '\t' -v m="$modifier" '/^%[^#]/ && $3 ~ m {printf "%s", substr($1, 2)}' "$table")
         [[ -n $allowed ]] || fail "the table's $modifier column" "names no conversion"
-        for code in $(seq 33 126); do
-            printf -v char '%b' "\\x$(printf %x "$code")"
+        for char in "${chars[@]}"; do
             plain=$(expand "%$modifier$char")
             if [[ $allowed == *"$char"* ]]; then
-                [[ $plain == "$(expand "%$char")" ]] || fail "%$modifier$char" "prints '$plain', not what %$char prints"
+                [[ $plain == "${plain_of[$char]}" ]] || fail "%$modifier$char" "prints '$plain', not what %$char prints"
             else
                 [[ $plain == "%$modifier$char" ]] || fail "%$modifier$char" "the table does not allow it, and it prints '$plain'"
             fi
         done
         readme_list=$(grep -o "%${modifier}[^ \`,]" <<<"$readme_modifiers" | cut -c 3 | tr -d '\n')
         [[ $readme_list == "$allowed" ]] || fail "README.md's %$modifier forms" "'$readme_list', the table's '$allowed'"
-        man_list=${man_lists[$([[ $modifier == E ]] && echo 0 || echo 1)]-}
-        [[ $man_list == "$allowed" ]] || fail "the man page's $modifier forms" "'$man_list', the table's '$allowed'"
+        [[ ${man_list_of[$modifier]} == "$allowed" ]] ||
+            fail "the man page's $modifier forms" "'${man_list_of[$modifier]}', the table's '$allowed'"
     done
     [[ $failed == 0 ]] && pass
     # Each is in the README's FORMAT table and in the man page, as rendered.
