@@ -34,9 +34,15 @@
 #                 SHA256SUMS lists every artifact; SHA256SUMS.asc verifies with gpgv and
 #                 the public key beside it, and fails on a SHA256SUMS changed by one byte
 #                 and with another key
+#   sbom          every binary artifact has its SBOM, valid CycloneDX 1.6 by the CycloneDX
+#                 library's own schema check (tools/sbom/, which tools/install-deps.sh test
+#                 installs); it holds the SHA-256 of the program inside the artifact, lists
+#                 exactly the objects and archive members that the build's link map
+#                 (build/<preset>/tstamp.map) says came from outside the build, and names
+#                 what the program needs at run time: the .deb's Depends, msvcrt.dll
 #   reproducible  two clean clones at two paths, one of them with a blank in it, each
 #                 testing the builds it packs, give the same source archive, amd64 package,
-#                 win32 zip and amd64 static tarball, the same .sha256 beside each, and
+#                 win32 zip and amd64 static tarball, the same .sha256 and SBOM beside each, and
 #                 the same apt repository but for its signatures, byte for byte, in a
 #                 trial release
 # Usage: check-release.sh [--trial] GROUP
@@ -176,6 +182,75 @@ group_tarballs() {
         count=$((count + 1))
     done
     ((count > 0)) || { echo "no static tarball in $dist/"; return 1; }
+}
+
+# linked_from_map MAP BUILD: what the link in MAP took from outside folder BUILD, one per
+# line, as the SBOM names it: the objects it loaded, and each archive's members it took as
+# ARCHIVE(MEMBER), by file name.
+linked_from_map() {
+    local build
+    build=$(cd "$2" && pwd -P)
+    awk -v build="$build/" '
+        /^Archive member included/ { members = 1; next }
+        members && /^[^ ]/ && !/\(/ && !/^$/ { members = 0 }
+        members && match($0, /^[^ (]+\([^()]+\)/) { print substr($0, 1, RLENGTH) }
+        /^LOAD .*\.(o|obj)$/ { print $2 }
+    ' "$1" | while read -r line; do
+        [[ $line == /* && $(realpath -m "${line%%(*}") != "$build"* ]] || continue
+        echo "${line##*/}"
+    done | sort -u
+}
+
+group_sbom() {
+    local file artifact word program sbom facts out count=0 sboms=()
+    [[ -f tools/sbom/node_modules/@cyclonedx/cyclonedx-library/package.json ]] ||
+        { echo "no CycloneDX library in tools/sbom/node_modules: run tools/install-deps.sh test"; return 1; }
+    for file in $(cd "$dist" && compgen -G "tstamp*" | grep -E '\.(deb|zip|tar\.gz)$' | grep -vx "tstamp-$version.tar.gz"); do
+        sbom=$dist/$file.cdx.json
+        [[ -f $sbom ]] || { echo "$file has no SBOM ($file.cdx.json)"; return 1; }
+        sboms+=("$sbom")
+        rm -rf "$work/sbom" && mkdir "$work/sbom"
+        case $file in
+        *.deb) word=${file##*_} word=${word%.deb}
+            dpkg-deb -x "$dist/$file" "$work/sbom"
+            program=$work/sbom/usr/bin/tstamp ;;
+        *.zip) word=${file%.zip} word=${word##*-}
+            unzip -q "$dist/$file" -d "$work/sbom"
+            program=$(echo "$work"/sbom/*/tstamp.exe) ;;
+        *) word=${file%.tar.gz} word=linux-${word##*-linux-}
+            tar -xzf "$dist/$file" -C "$work/sbom"
+            program=$(echo "$work"/sbom/*/tstamp) ;;
+        esac
+        # What the SBOM says: the program's hash; the files linked in; what it needs.
+        facts=$(python3 -c '
+import json, sys
+bom = json.load(open(sys.argv[1]))
+print(bom["metadata"]["component"]["hashes"][0]["content"])
+for c in bom["components"]:
+    props = {p["name"]: p["value"] for p in c.get("properties", [])}
+    for name in props.get("tstamp:linked-files", "").split():
+        print("linked", name)
+    if props["tstamp:linkage"].startswith("dynamic"):
+        print("needs", c["name"])
+' "$sbom")
+        [[ $(head -n 1 <<<"$facts") == $(sha256sum <"$program" | cut -d ' ' -f 1) ]] ||
+            { echo "$file.cdx.json: the SHA-256 is not that of the program in $file"; return 1; }
+        out=$(diff <(linked_from_map "build/${preset_of[$word]}/tstamp.map" "build/${preset_of[$word]}") \
+            <(sed -n 's/^linked //p' <<<"$facts" | sort -u)) ||
+            { echo "$file.cdx.json lists another link than build/${preset_of[$word]}/tstamp.map (< map, > SBOM):"; echo "$out"; return 1; }
+        case $file in
+        *.deb) out=$(dpkg-deb -f "$dist/$file" Depends | sed 's/ *([^)]*)//g; s/, */\n/g') ;;
+        *.zip) out=msvcrt.dll ;;
+        *) out="" ;;
+        esac
+        [[ -z $out ]] || diff <(sort <<<"$out") <(sed -n 's/^needs //p' <<<"$facts" | grep -vx KERNEL32.dll | sort) ||
+            { echo "$file.cdx.json does not name what the program needs at run time ($(paste -sd ' ' <<<"$out"))"; return 1; }
+        echo "$file.cdx.json: the program's SHA-256, $(grep -c '^linked ' <<<"$facts") files linked in as the map says, needs:" \
+            "$(sed -n 's/^needs //p' <<<"$facts" | paste -sd ' ' -)"
+        count=$((count + 1))
+    done
+    ((count > 0)) || { echo "no binary artifact in $dist/"; return 1; }
+    node tools/sbom/validate.mjs "${sboms[@]}" | sed "s|$dist/||"
 }
 
 group_packager() {

@@ -68,6 +68,19 @@ mapfile -t target_packages < <(cut -d ' ' -f 4- <<<"$targets" | tr ' ' '\n' | se
 install_missing "${test_packages[@]}" "${target_packages[@]}"
 echo "install-deps: every package for 'test' is installed"
 
+# The SBOMs' check: the CycloneDX library for JavaScript and its JSON schema validator, at
+# the versions tools/sbom/package-lock.json pins, into tools/sbom/node_modules. It needs
+# Node.js 20.18 or later: the machine's own (Debian 12's nodejs is 18.20, too old for it).
+node_version=$(node --version 2>/dev/null || echo none)
+if ! node -e 'const [a, b] = process.versions.node.split(".").map(Number); process.exit(a > 20 || (a == 20 && b >= 18) ? 0 : 1)' 2>/dev/null; then
+    echo "install-deps: the SBOM check needs Node.js 20.18 or later with npm; this machine has $node_version" >&2
+    exit 1
+fi
+if ! (cd tools/sbom && npm ls --omit=dev >/dev/null 2>&1); then
+    (cd tools/sbom && npm ci --no-audit --no-fund --loglevel=error)
+fi
+echo "install-deps: the SBOM check's npm packages are installed (Node.js $node_version)"
+
 
 # Whether this kernel starts a 32-bit x86 program, found by starting one: the least such
 # program, 96 bytes that only exit with status 7.

@@ -21,8 +21,9 @@
 # changes and unreleased entries, and writes into build/release-trial/, which says that it
 # is not a release.
 #
-# Beside each artifact goes <artifact>.sha256, which `sha256sum -c` checks in the folder;
-# SHA256SUMS lists them all, and SHA256SUMS.asc is a detached OpenPGP signature of it, with
+# Beside each binary artifact goes its SBOM, <artifact>.cdx.json (CycloneDX 1.6, made by
+# tools/sbom.py from the link of its build's program), and beside every file
+# <file>.sha256, which `sha256sum -c` checks in the folder; SHA256SUMS lists them all, and SHA256SUMS.asc is a detached OpenPGP signature of it, with
 # the signing key's public half beside it, armoured (signing-key.asc) and as gpgv reads it
 # (signing-key.pgp). The key comes from the environment and never from the tree:
 #   TSTAMP_SIGNING_KEY   the path of an exported OpenPGP secret key without a passphrase
@@ -113,6 +114,13 @@ fi
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 
+# sbom FILE PROGRAM PRESET [DEPENDS]: FILE.cdx.json, the SBOM of artifact FILE, whose program
+# PROGRAM the build of PRESET linked (tools/sbom.py reads that link's map).
+sbom() {
+    tools/sbom.py --artifact "$1" --version "$version" --program "$2" --build "build/$3" --depends "${4:-}" \
+        >"$dist/$1.cdx.json"
+}
+
 release() { # release ARTIFACT
     local preset=${preset_of[$1]} stage=$work/$1 name files program stamp
     echo "==== release.sh: $1, from the $preset build"
@@ -127,8 +135,11 @@ release() { # release ARTIFACT
         return 1
     fi
     if [[ ${kind_of[$1]} == deb ]]; then
+        name=tstamp_${version}_$1.deb
         cpack --preset "$preset" -B "$stage" >/dev/null
-        cp "$stage/tstamp_${version}_$1.deb" "$dist/"
+        cp "$stage/$name" "$dist/"
+        dpkg-deb --fsys-tarfile "$dist/$name" | tar -xO ./usr/bin/tstamp >"$stage/tstamp"
+        sbom "$name" "$stage/tstamp" "$preset" "$(dpkg-deb -f "$dist/$name" Depends)"
         return
     fi
     cmake --install "build/$preset" --prefix "$stage" --component dist --strip >/dev/null
@@ -140,11 +151,13 @@ release() { # release ARTIFACT
         find "$stage" -exec touch -d "@$SOURCE_DATE_EPOCH" {} +
         mapfile -t files < <(cd "$stage" && find "$name" -type f | sort)
         (cd "$stage" && zip -X -q "$dist/$name.zip" "$name/" "${files[@]}")
+        sbom "$name.zip" "$stage/$name/tstamp.exe" "$preset"
     else
         chmod 0755 "$stage/$name/tstamp"
         # Fixed order, owner and times.
         tar --sort=name --mtime="@$SOURCE_DATE_EPOCH" --owner=0 --group=0 --numeric-owner --format=gnu \
             -C "$stage" -cf - "$name" | gzip -9n >"$dist/$name.tar.gz"
+        sbom "$name.tar.gz" "$stage/$name/tstamp" "$preset"
     fi
 }
 
