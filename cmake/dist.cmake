@@ -5,7 +5,8 @@
 # release.sh packs as it is:
 #   static Linux  the program, its man page, the completions, LICENSE, a README, and NOTICE:
 #                 the C library linked in, with that library's copyright (musl) or licence
-#   Windows       tstamp.exe, and LICENSE, README.txt and tstamp.html with CR LF line ends
+#   Windows       tstamp.exe, and LICENSE, README.txt and tstamp.html with CR LF line ends;
+#                 the installer (tools/msi.sh) holds the same folder
 add_custom_target(release_files)
 add_dependencies(release_files tstamp man_page)
 if(TARGET debian_changelog)
@@ -24,6 +25,18 @@ if(WIN32)
     configure_file(packaging/README-windows.txt dist/README.txt @ONLY NEWLINE_STYLE CRLF)
     install(FILES ${CMAKE_BINARY_DIR}/dist/LICENSE ${CMAKE_BINARY_DIR}/dist/README.txt
         ${CMAKE_BINARY_DIR}/man/tstamp.html DESTINATION ${folder} COMPONENT dist EXCLUDE_FROM_ALL)
+    # The installer's source, for tools/msi.sh, which packs that same folder: this
+    # architecture's upgrade code, Program Files folder, and its one component's code, made
+    # from the upgrade code so that it is the same in every version.
+    if(tstamp_bits STREQUAL "64-bit")
+        set(tstamp_program_files ProgramFiles64Folder)
+        set(tstamp_win64 yes)
+    else()
+        set(tstamp_program_files ProgramFilesFolder)
+        set(tstamp_win64 no)
+    endif()
+    string(UUID tstamp_msi_component NAMESPACE ${tstamp_msi_upgrade_code} NAME files TYPE SHA1 UPPER)
+    configure_file(packaging/tstamp.wxs.in dist/tstamp.wxs @ONLY)
     return()
 endif()
 

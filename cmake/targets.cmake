@@ -4,7 +4,7 @@
 # <preset> is the configure preset of the target (the one that takes
 # cmake/toolchain-<preset>.cmake; the release preset for the machine's own architecture),
 # <artifact> the word tools/release.sh knows its release artifact by, <kind> what that
-# artifact is (deb, tarball or zip), and the packages are the Debian packages that building
+# artifact is (deb, tarball, zip or msi), and the packages are the Debian packages that building
 # and testing it need beyond the native build's.
 #
 # First it checks that the targets and CMakePresets.json agree, and fails naming each place
@@ -81,7 +81,7 @@ endif()
 file(GLOB toolchains ${CMAKE_CURRENT_LIST_DIR}/toolchain-*.cmake)
 set(toolchain_presets "")
 foreach(toolchain IN LISTS toolchains)
-    foreach(fact arch artifact artifact_kind packages)
+    foreach(fact arch artifact artifact_kind installer packages)
         unset(tstamp_${fact})
     endforeach()
     include(${toolchain})
@@ -104,6 +104,14 @@ foreach(toolchain IN LISTS toolchains)
     endforeach()
     list(JOIN tstamp_packages " " packages)
     list(APPEND lines "${preset} ${tstamp_artifact} ${tstamp_artifact_kind} ${packages}")
+    # A Windows target's installer: a second artifact of the same build.
+    if(tstamp_installer)
+        if(tstamp_installer IN_LIST artifacts)
+            list(APPEND problems "two targets make the artifact '${tstamp_installer}', one of them ${preset}")
+        endif()
+        list(APPEND artifacts ${tstamp_installer})
+        list(APPEND lines "${preset} ${tstamp_installer} msi ${packages}")
+    endif()
 endforeach()
 
 foreach(preset IN LISTS configure_presets)

@@ -6,6 +6,8 @@
 #   <arch>        tstamp_<version>_<arch>.deb: cpack's Debian package of the build for <arch>
 #   linux-<arch>  tstamp-<version>-linux-<arch>.tar.gz: the static program and its files
 #   win32, win64  tstamp-<version>-win32.zip (-win64.zip): the Windows program and its files
+#   win32-msi, win64-msi  tstamp-<version>-win32.msi (-win64.msi): the same files in a Windows
+#                 installer (tools/msi.sh), which puts them on the PATH
 #   static        every linux-<arch>
 #   apt           apt/: a signed apt repository (suite stable, component main) of the .debs
 #                 in the folder, which any web server can serve; not made unsigned
@@ -114,6 +116,24 @@ fi
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 
+# Authenticode, when the environment names a code-signing certificate and its key:
+#   TSTAMP_AUTHENTICODE_CERT  the certificate (and any intermediate ones), PEM
+#   TSTAMP_AUTHENTICODE_KEY   its private key, PEM, without a passphrase
+# Then each Windows program is signed before it is packed, and each installer after it is
+# made. The tests' stamp covers the unsigned program; a signature changes nothing else.
+authenticode=0
+if [[ -n ${TSTAMP_AUTHENTICODE_CERT:-}${TSTAMP_AUTHENTICODE_KEY:-} ]]; then
+    [[ -r ${TSTAMP_AUTHENTICODE_CERT:-} && -r ${TSTAMP_AUTHENTICODE_KEY:-} ]] ||
+        { echo "release.sh: set both TSTAMP_AUTHENTICODE_CERT and TSTAMP_AUTHENTICODE_KEY to readable files" >&2; exit 1; }
+    authenticode=1
+fi
+# authenticode_sign FILE: FILE signed in place (SHA-256).
+authenticode_sign() {
+    osslsigncode sign -certs "$TSTAMP_AUTHENTICODE_CERT" -key "$TSTAMP_AUTHENTICODE_KEY" -h sha256 -n tstamp \
+        -in "$1" -out "$1.signed" >/dev/null
+    mv "$1.signed" "$1"
+}
+
 # sbom FILE PROGRAM PRESET [DEPENDS]: FILE.cdx.json, the SBOM of artifact FILE, whose program
 # PROGRAM the build of PRESET linked (tools/sbom.py reads that link's map).
 sbom() {
@@ -146,12 +166,20 @@ release() { # release ARTIFACT
     name=$(ls "$stage")
     find "$stage" -type d -exec chmod 0755 {} +
     find "$stage" -type f -exec chmod 0644 {} +
-    if [[ ${kind_of[$1]} == zip ]]; then
+    if [[ ${kind_of[$1]} == zip || ${kind_of[$1]} == msi ]]; then
+        # The SBOM names the program unsigned; a signature comes after it, and inside the
+        # archive or installer.
+        sbom "$name.${kind_of[$1]}" "$stage/$name/tstamp.exe" "$preset"
+        ((!authenticode)) || authenticode_sign "$stage/$name/tstamp.exe"
         # Fixed order, no extra attributes, every time SOURCE_DATE_EPOCH.
         find "$stage" -exec touch -d "@$SOURCE_DATE_EPOCH" {} +
-        mapfile -t files < <(cd "$stage" && find "$name" -type f | sort)
-        (cd "$stage" && zip -X -q "$dist/$name.zip" "$name/" "${files[@]}")
-        sbom "$name.zip" "$stage/$name/tstamp.exe" "$preset"
+        if [[ ${kind_of[$1]} == zip ]]; then
+            mapfile -t files < <(cd "$stage" && find "$name" -type f | sort)
+            (cd "$stage" && zip -X -q "$dist/$name.zip" "$name/" "${files[@]}")
+        else
+            tools/msi.sh "build/$preset" "$stage/$name" "$version" "$dist/$name.msi"
+            ((!authenticode)) || authenticode_sign "$dist/$name.msi"
+        fi
     else
         chmod 0755 "$stage/$name/tstamp"
         # Fixed order, owner and times.
@@ -223,6 +251,13 @@ sign() {
     GNUPGHOME=$home gpgconf --kill gpg-agent
     return "$status"
 }
+windows=$(cd "$dist" && compgen -G 'tstamp-*-win*.*' | grep -vE '\.(sha256|cdx\.json)$' | paste -sd ' ' -) || true
+if [[ -n $windows ]] && ((!authenticode)); then
+    echo "release.sh: no Authenticode signature on the Windows programs and installers ($windows):" \
+        "TSTAMP_AUTHENTICODE_CERT and TSTAMP_AUTHENTICODE_KEY are not set"
+elif [[ -n $windows ]]; then
+    echo "release.sh: Authenticode-signed by $(openssl x509 -noout -subject -in "$TSTAMP_AUTHENTICODE_CERT"): $windows"
+fi
 if ((unsigned)); then
     echo "release.sh: UNSIGNED: no SHA256SUMS.asc$( ((apt == 0)) || echo ' and no apt repository'), as --unsigned asks"
 elif [[ -n ${TSTAMP_SIGNING_KEY:-} ]]; then

@@ -76,11 +76,13 @@ step "clang-16: build and test" other_compiler clang-16 clang-16 clang++-16
 step "release trial: every artifact into build/release-trial/" tools/release.sh --trial
 step "release trial: packages, with lintian" tools/check-release.sh --trial packages
 step "release trial: Windows zips, run under Wine" tools/check-release.sh --trial zips
+step "release trial: the Windows installers, installed, upgraded and removed under Wine" tools/check-release.sh --trial msi
 step "release trial: tarballs, the static programs run in an empty root" tools/check-release.sh --trial tarballs
 step "release trial: the source archive built as a packager builds it" tools/check-release.sh --trial packager
 step "release trial: the checksums and the signature, checked" tools/check-release.sh --trial signature
 step "release trial: the apt repository, added and used as a user does" tools/check-release.sh --trial apt
 step "release trial: an SBOM of each binary artifact, valid and read off its link" tools/check-release.sh --trial sbom
+step "release trial: the Windows artifacts signed with a throwaway certificate, checked" tools/check-release.sh --trial authenticode
 step "release trial: the same bytes from two clones, one at a path with a blank" tools/check-release.sh --trial reproducible
 step "release: what it refuses, in a clone" tools/check-release.sh refusals
 step "layout and static analysis" tools/lint.sh
