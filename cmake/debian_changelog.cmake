@@ -3,8 +3,10 @@
 # "## <version> - <YYYY-MM-DD>" section, its "- " items as "  * " items.
 # Usage: cmake -DCHANGELOG=CHANGELOG.md -DOUTPUT=changelog -DMAINTAINER="..." -P debian_changelog.cmake
 
-# "Tue, 08 Dec 2026 00:00:00 +0000" for 2026-12-08 (the weekday by Sakamoto's method).
-function(rfc2822_date iso out)
+# "Tue, 08 Dec 2026 00:0M:00 +0000" for 2026-12-08 (the weekday by Sakamoto's method), M
+# being how many older versions were released that day: Debian's changelog wants each entry
+# later than the one before it, and CHANGELOG.md gives days only.
+function(rfc2822_date iso earlier out)
     string(REGEX MATCH "^([0-9]+)-([0-9]+)-([0-9]+)$" ignored "${iso}")
     set(year ${CMAKE_MATCH_1})
     math(EXPR month "${CMAKE_MATCH_2}") # no leading zero
@@ -21,18 +23,36 @@ function(rfc2822_date iso out)
     set(months Jan Feb Mar Apr May Jun Jul Aug Sep Oct Nov Dec)
     list(GET weekdays ${weekday} weekday_name)
     list(GET months ${index} month_name)
-    set(${out} "${weekday_name}, ${day} ${month_name} ${year} 00:00:00 +0000" PARENT_SCOPE)
+    if(earlier LESS 10)
+        set(earlier 0${earlier})
+    endif()
+    set(${out} "${weekday_name}, ${day} ${month_name} ${year} 00:${earlier}:00 +0000" PARENT_SCOPE)
 endfunction()
 
 include(${CMAKE_CURRENT_LIST_DIR}/changelog.cmake)
 file(STRINGS "${CHANGELOG}" lines)
+# Every version's date, newest first.
+set(dates "")
+foreach(line IN LISTS lines)
+    tstamp_changelog_heading("${line}" version iso_date)
+    if(version)
+        list(APPEND dates ${iso_date})
+    endif()
+endforeach()
 set(result "")
 set(trailer "")
 foreach(line IN LISTS lines)
     tstamp_changelog_heading("${line}" version iso_date)
     if(version)
         string(APPEND result "${trailer}tstamp (${version}) unstable; urgency=medium\n\n")
-        rfc2822_date(${iso_date} date)
+        list(REMOVE_AT dates 0)
+        set(earlier 0)
+        foreach(older IN LISTS dates)
+            if(older STREQUAL iso_date)
+                math(EXPR earlier "${earlier} + 1")
+            endif()
+        endforeach()
+        rfc2822_date(${iso_date} ${earlier} date)
         set(trailer "\n -- ${MAINTAINER}  ${date}\n\n")
     elseif(trailer STREQUAL "" OR line STREQUAL "")
         # before the first version, or between paragraphs
