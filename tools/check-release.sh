@@ -78,6 +78,8 @@ while read -r preset artifact _; do
 done < <(cmake -P cmake/targets.cmake)
 ((${#preset_of[@]} > 0)) || { echo "check-release.sh: no target in cmake/targets.cmake"; exit 1; }
 launcher() { echo "build/${preset_of[$1]:?no target makes $1}/run-on-target"; }
+# wine_loader ARTIFACT: the Wine loader that its build's launcher runs programs with.
+wine_loader() { sed -n "s/^emulator=('\(.*\)')$/\1/p" "$(launcher "$1")"; }
 # another_key DIR [--armor]: a throwaway key made in DIR, a keyring of its own; prints its
 # public half (armoured with --armor, else as gpgv reads it).
 another_key() {
@@ -290,7 +292,7 @@ group_msi() {
             echo "$name.msi: NOT INSTALLED: TSTAMP_SKIP_WIN32=1"
             continue
         fi
-        loader=$(sed -n "s/^emulator=('\(.*\)')$/\1/p" "$(launcher "win$bits-msi")")
+        loader=$(wine_loader "win$bits-msi")
         prefix=$work/wine-$bits
         on_windows() { WINEPREFIX=$prefix WINEDEBUG=-all "$loader" "$@" </dev/null; }
         windows_path() { local path=${1//\//\\}; echo "Z:$path"; }
@@ -299,7 +301,7 @@ group_msi() {
         # upgrading and removing this one must leave it as it is.
         other=$dist/tstamp-$version-win32.msi
         if [[ $bits == 64 && -f $other && ${TSTAMP_SKIP_WIN32:-} != 1 ]]; then
-            beside() { WINEPREFIX=$prefix WINEDEBUG=-all "$(sed -n "s/^emulator=('\(.*\)')$/\1/p" "$(launcher win32-msi)")" "$@" </dev/null; }
+            beside() { WINEPREFIX=$prefix WINEDEBUG=-all "$(wine_loader win32-msi)" "$@" </dev/null; }
             beside msiexec /i "$(windows_path "$other")" /qn || { echo "$name.msi: the win32 installer fails beside it"; return 1; }
         else
             other=""
