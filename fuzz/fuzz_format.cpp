@@ -6,6 +6,7 @@
 // ones included), the seconds for %s, the capacity (0 to 300) and the choice of zone name.
 // A short input is padded with zeros.
 //
+// FORMAT may hold any bytes, flags and widths of any length among them.
 // Checked on every input: nothing is written at or past the capacity; the result is
 // NUL-terminated when the capacity is at least 1, and its reported length is below the
 // capacity and equals its strlen; the same input gives the same bytes twice; the cut
@@ -65,15 +66,26 @@ bool shared_conversion(char c) {
     return false;
 }
 
-// Whether every "%" of the format starts a sequence whose C-locale meaning glibc shares: a
-// shared conversion, or one of C99's E and O forms (the table's last column); no "#" (glibc
-// changes case), nothing we copy as typed.
+// Whether every "%" of the format starts a sequence whose C-locale meaning glibc shares:
+// any of the flags "-", "_", "0" and "^", a width up to 249 (ours stops there), then a
+// shared conversion or one of C99's E and O forms (the table's E and O column); no "#"
+// (glibc changes case), no "+" (POSIX's rule, not glibc's), nothing we copy as typed.
 bool shared_with_glibc(const char *format) {
     for (const char *p = format; *p != '\0'; ++p) {
         if (*p != '%') {
             continue;
         }
         ++p;
+        while (*p == '-' || *p == '_' || *p == '0' || *p == '^') {
+            ++p;
+        }
+        long width = 0;
+        while (*p >= '0' && *p <= '9') {
+            width = width * 10 + (*p++ - '0');
+            if (width > 249) {
+                return false;
+            }
+        }
         if (*p == 'E') {
             ++p;
             if (*p == '\0' || std::strchr(TSTAMP_E_CONVERSIONS, *p) == nullptr) {

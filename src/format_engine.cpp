@@ -62,7 +62,8 @@ struct piece {
     size_t length;
 };
 
-// Big enough for any number a conversion prints: a long long's sign and 19 digits.
+// Big enough for any number a conversion prints as it renders: a long long's sign and 19
+// digits, or 20 digits of its magnitude and the sign.
 constexpr size_t scratch_size = 24;
 struct scratch {
     char bytes[scratch_size];
@@ -76,36 +77,52 @@ piece unknown_field() noexcept {
     return text_piece("?", 1);
 }
 
-// Decimal `value`, any size: a minus sign when negative, then the magnitude padded with
-// `pad` to `width` digits (width <= 3). `strip` (the "#" flag) drops the padding; zero
-// still prints "0". Written from the last digit back, at the end of `buffer`.
-piece number(scratch &buffer, long long value, size_t width, char pad, bool strip) noexcept {
+// What a simple conversion yields: a text (a name, a symbol, the zone, or "?"), or a
+// number with the width and the padding it has unless a flag or a width says otherwise.
+// A number's text is already rendered so, with its own padding, in the renderer's scratch
+// buffer: what a sequence without flags or a width prints.
+struct value {
+    piece text;
+    bool numeric;
+    bool keeps_case; // "^" leaves it as it is (%P)
+    long long number;
+    unsigned char natural_width; // digits, the sign not counted
+    char natural_pad;            // '0' or ' '
+};
+
+value text_value(piece text, bool keeps_case = false) noexcept {
+    return {text, false, keeps_case, 0, 0, '\0'};
+}
+
+// Decimal `number`, any size, written from the last digit back at the end of `buffer`:
+// the magnitude padded with `pad` to `width` digits, a minus sign in front when negative.
+value number_value(scratch &buffer, long long number, unsigned char natural_width,
+                   char natural_pad = '0') noexcept {
     unsigned long long magnitude =
-        value < 0 ? 0ULL - static_cast<unsigned long long>(value) : static_cast<unsigned long long>(value);
+        number < 0 ? 0ULL - static_cast<unsigned long long>(number) : static_cast<unsigned long long>(number);
     char *const end = buffer.bytes + scratch_size;
     char *first = end;
     do {
         *--first = static_cast<char>('0' + magnitude % 10);
         magnitude /= 10;
     } while (magnitude != 0);
-    if (!strip) {
-        while (static_cast<size_t>(end - first) < width) {
-            *--first = pad;
-        }
+    while (static_cast<size_t>(end - first) < natural_width) {
+        *--first = natural_pad;
     }
-    if (value < 0) {
+    if (number < 0) {
         *--first = '-';
     }
-    return text_piece(first, static_cast<size_t>(end - first));
+    return {
+        text_piece(first, static_cast<size_t>(end - first)), true, false, number, natural_width, natural_pad};
 }
 
 // A numeric field whose source must lie in [low, high]; anything else renders as "?".
-piece field(scratch &buffer, int source, int low, int high, long long value, size_t width, bool strip,
-            char pad = '0') noexcept {
+value field(scratch &buffer, int source, int low, int high, long long number, unsigned char natural_width,
+            char natural_pad = '0') noexcept {
     if (source < low || source > high) {
-        return unknown_field();
+        return text_value(unknown_field());
     }
-    return number(buffer, value, width, pad, strip);
+    return number_value(buffer, number, natural_width, natural_pad);
 }
 
 template <size_t count>
@@ -243,104 +260,115 @@ composite composite_of(char conversion, bool alt) noexcept {
     }
 }
 
-// Renders one simple conversion into `result`, its digits (if any) in `buffer`. Returns
-// false when `conversion` is not one of ours; the caller then copies the sequence as typed.
-bool render_simple(char conversion, bool alt, const instant &in, scratch &buffer, piece &result) noexcept {
+// Renders one simple conversion. Returns false when `conversion` is not one of ours; the
+// caller then copies the sequence as typed. Inlined into both of its callers: the short
+// way of a sequence without flags is most of the engine's work.
+[[gnu::always_inline]] inline bool render_simple(char conversion, const instant &in, scratch &buffer,
+                                                 value &result) noexcept {
     const tm &t = in.t;
     switch (conversion) {
     case 'a':
     case 'A':
-        result = name(weekday_names, t.tm_wday, conversion == 'a');
+        result = text_value(name(weekday_names, t.tm_wday, conversion == 'a'));
         break;
     case 'b':
     case 'h':
     case 'B':
-        result = name(month_names, t.tm_mon, conversion != 'B');
+        result = text_value(name(month_names, t.tm_mon, conversion != 'B'));
         break;
     case 'C':
-        result = number(buffer, century_of(full_year(t)), 2, '0', alt);
+        result = number_value(buffer, century_of(full_year(t)), 2);
         break;
     case 'd':
-        result = field(buffer, t.tm_mday, 1, 31, t.tm_mday, 2, alt);
+        result = field(buffer, t.tm_mday, 1, 31, t.tm_mday, 2);
         break;
     case 'e':
-        result = field(buffer, t.tm_mday, 1, 31, t.tm_mday, 2, alt, ' ');
+        result = field(buffer, t.tm_mday, 1, 31, t.tm_mday, 2, ' ');
         break;
     case 'g':
     case 'G':
     case 'V':
         if (!week_fields_valid(t)) {
-            result = unknown_field();
+            result = text_value(unknown_field());
         } else {
             const iso_week week = iso_week_of(full_year(t), t.tm_yday, t.tm_wday);
             if (conversion == 'V') {
-                result = number(buffer, week.week, 2, '0', alt);
+                result = number_value(buffer, week.week, 2);
             } else if (conversion == 'g') {
-                result = number(buffer, year_in_century(week.year), 2, '0', alt);
+                result = number_value(buffer, year_in_century(week.year), 2);
             } else {
-                result = number(buffer, week.year, 1, '0', alt);
+                result = number_value(buffer, week.year, 1);
             }
         }
         break;
     case 'H':
-        result = field(buffer, t.tm_hour, 0, 23, t.tm_hour, 2, alt);
+    case 'k':
+        result = field(buffer, t.tm_hour, 0, 23, t.tm_hour, 2, conversion == 'k' ? ' ' : '0');
         break;
     case 'I':
-        result = field(buffer, t.tm_hour, 0, 23, t.tm_hour % 12 == 0 ? 12 : t.tm_hour % 12, 2, alt);
+    case 'l':
+        result = field(buffer, t.tm_hour, 0, 23, t.tm_hour % 12 == 0 ? 12 : t.tm_hour % 12, 2,
+                       conversion == 'l' ? ' ' : '0');
         break;
     case 'j':
-        result = field(buffer, t.tm_yday, 0, 365, t.tm_yday + 1LL, 3, alt); // no overflow before the check
+        result = field(buffer, t.tm_yday, 0, 365, t.tm_yday + 1LL, 3); // no overflow before the check
         break;
     case 'm':
-        result = field(buffer, t.tm_mon, 0, 11, t.tm_mon + 1LL, 2, alt); // no overflow before the check
+        result = field(buffer, t.tm_mon, 0, 11, t.tm_mon + 1LL, 2); // no overflow before the check
         break;
     case 'M':
-        result = field(buffer, t.tm_min, 0, 59, t.tm_min, 2, alt);
+        result = field(buffer, t.tm_min, 0, 59, t.tm_min, 2);
         break;
     case 'n':
-        result = text_piece("\n", 1);
+        result = text_value(text_piece("\n", 1));
         break;
     case 'p':
-        result =
-            t.tm_hour < 0 || t.tm_hour > 23 ? unknown_field() : text_piece(t.tm_hour < 12 ? "AM" : "PM", 2);
+    case 'P':
+        if (t.tm_hour < 0 || t.tm_hour > 23) {
+            result = text_value(unknown_field());
+        } else if (conversion == 'p') {
+            result = text_value(text_piece(t.tm_hour < 12 ? "AM" : "PM", 2));
+        } else {
+            result = text_value(text_piece(t.tm_hour < 12 ? "am" : "pm", 2), true);
+        }
         break;
     case 's':
-        result = number(buffer, in.seconds, 1, '0', alt);
+        result = number_value(buffer, in.seconds, 1, ' ');
         break;
     case 'S':
-        result = field(buffer, t.tm_sec, 0, 60, t.tm_sec, 2, alt); // 60: a leap second
+        result = field(buffer, t.tm_sec, 0, 60, t.tm_sec, 2); // 60: a leap second
         break;
     case 't':
-        result = text_piece("\t", 1);
+        result = text_value(text_piece("\t", 1));
         break;
     case 'u':
-        result = field(buffer, t.tm_wday, 0, 6, t.tm_wday == 0 ? 7 : t.tm_wday, 1, alt);
+        result = field(buffer, t.tm_wday, 0, 6, t.tm_wday == 0 ? 7 : t.tm_wday, 1);
         break;
     case 'U':
-        result = week_fields_valid(t) ? number(buffer, (t.tm_yday + 7 - t.tm_wday) / 7, 2, '0', alt)
-                                      : unknown_field();
+        result = week_fields_valid(t) ? number_value(buffer, (t.tm_yday + 7 - t.tm_wday) / 7, 2)
+                                      : text_value(unknown_field());
         break;
     case 'w':
-        result = field(buffer, t.tm_wday, 0, 6, t.tm_wday, 1, alt);
+        result = field(buffer, t.tm_wday, 0, 6, t.tm_wday, 1);
         break;
     case 'W':
-        result = week_fields_valid(t) ? number(buffer, (t.tm_yday + 7 - (t.tm_wday + 6) % 7) / 7, 2, '0', alt)
-                                      : unknown_field();
+        result = week_fields_valid(t) ? number_value(buffer, (t.tm_yday + 7 - (t.tm_wday + 6) % 7) / 7, 2)
+                                      : text_value(unknown_field());
         break;
     case 'y':
-        result = number(buffer, year_in_century(full_year(t)), 2, '0', alt);
+        result = number_value(buffer, year_in_century(full_year(t)), 2);
         break;
     case 'Y':
-        result = number(buffer, full_year(t), 1, '0', alt);
+        result = number_value(buffer, full_year(t), 1);
         break;
     case 'z':
     case 'Z':
         // A name, never a numeric offset; nothing when the zone is unknown.
-        result = t.tm_isdst >= 0 && in.zone != nullptr ? text_piece(in.zone, text_length(in.zone))
-                                                       : text_piece("", 0);
+        result = text_value(t.tm_isdst >= 0 && in.zone != nullptr ? text_piece(in.zone, text_length(in.zone))
+                                                                  : text_piece("", 0));
         break;
     case '%':
-        result = text_piece("%", 1);
+        result = text_value(text_piece("%", 1));
         break;
     default:
         return false;
@@ -348,10 +376,201 @@ bool render_simple(char conversion, bool alt, const instant &in, scratch &buffer
     return true;
 }
 
-// Scanner: literal runs are copied, each "%" [#] [E|O] <conversion> is rendered, and a
-// sequence that is not ours (including a "%" or "%#" at the end) is copied as typed.
-// `force_alt` carries a composite's "#" into the numeric fields inside it. Once the text
-// has been cut nothing more can be written, so the scan stops there.
+// What a sequence asks for besides its conversion: its flags and width.
+struct request {
+    char pad;     // the last of "-", "_" and "0" ("#" counts as "-"), or '\0': the conversion's own
+    bool upper;   // "^"
+    bool alt;     // "#": a composite's long form, or its numeric fields unpadded
+    bool plus;    // "+": a year's sign, where the width calls for one
+    bool flagged; // a flag other than "+" was given
+    size_t width; // at least this many bytes; 0 when no width is given
+};
+
+// A width beyond the line: the line is cut at 248 bytes, so 249 pads past the cut.
+constexpr size_t widest = 249;
+
+// Appends `n` bytes of `fill` ('0' or ' ').
+void append_fill(sink &s, char fill, size_t n) noexcept {
+    constexpr size_t block = 16;
+    constexpr char zeros[] = "0000000000000000";
+    constexpr char blanks[] = "                ";
+    const char *text = fill == '0' ? zeros : blanks;
+    while (n > 0 && !s.overflow) {
+        const size_t count = n < block ? n : block;
+        append(s, text, count);
+        n -= count;
+    }
+}
+
+// Appends `text`, in upper case when asked (the C locale's letters only).
+void append_case(sink &s, piece text, bool upper) noexcept {
+    if (!upper) {
+        append(s, text.text, text.length);
+        return;
+    }
+    char chunk[32];
+    for (size_t done = 0; done < text.length && !s.overflow;) {
+        size_t count = 0;
+        for (; count < sizeof chunk && done + count < text.length; ++count) {
+            const char c = text.text[done + count];
+            chunk[count] = c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c;
+        }
+        append(s, chunk, count);
+        done += count;
+    }
+}
+
+// Appends a text, padded in front to the width: with zeros under "0", else with blanks.
+void append_text(sink &s, piece text, const request &r) noexcept {
+    if (r.width > text.length) {
+        append_fill(s, r.pad == '0' ? '0' : ' ', r.width - text.length);
+    }
+    append_case(s, text, r.upper);
+}
+
+// Appends a number. Its digits are padded to the conversion's own width, with its own
+// padding, unless "-" drops that, "_" makes it blanks or "0" zeros; the whole is then
+// padded to the requested width, with zeros under "0" or where zeros are the
+// conversion's own padding, else with blanks. A sign always comes first, before any zero.
+// With "+" (a year or century: `natural`, the bytes that hold one, is 4 or 2) the digits take zeros to the
+// width, and a sign leads when the number needs more than `natural` bytes or the width does.
+void append_number(sink &s, long long number, unsigned char natural_width, char natural_pad, const request &r,
+                   size_t natural) noexcept {
+    unsigned long long magnitude =
+        number < 0 ? 0ULL - static_cast<unsigned long long>(number) : static_cast<unsigned long long>(number);
+    scratch buffer;
+    char *const end = buffer.bytes + scratch_size;
+    char *first = end;
+    do {
+        *--first = static_cast<char>('0' + magnitude % 10);
+        magnitude /= 10;
+    } while (magnitude != 0);
+    const size_t digits = static_cast<size_t>(end - first);
+    char sign = number < 0 ? '-' : '\0';
+    size_t zeros = 0;
+    size_t blanks = 0;
+    if (r.plus) {
+        const size_t width = r.width != 0 ? r.width : natural;
+        if (sign == '\0' && (digits > natural || width > natural)) {
+            sign = '+';
+        }
+        const size_t taken = digits + (sign != '\0' ? 1 : 0);
+        zeros = width > taken ? width - taken : 0;
+    } else {
+        const char own = r.pad == '\0' ? natural_pad : r.pad == '-' ? '\0' : r.pad == '_' ? ' ' : '0';
+        const size_t padded = own != '\0' && natural_width > digits ? natural_width - digits : 0;
+        (own == '0' ? zeros : blanks) = padded;
+        const size_t taken = digits + padded + (sign != '\0' ? 1 : 0);
+        if (r.width > taken) {
+            const bool with_zeros = r.pad == '0' || (r.pad == '\0' && natural_pad == '0');
+            (with_zeros ? zeros : blanks) += r.width - taken;
+        }
+    }
+    append_fill(s, ' ', blanks);
+    if (sign != '\0') {
+        append(s, &sign, 1);
+    }
+    append_fill(s, '0', zeros);
+    append(s, first, digits);
+}
+
+void expand(sink &s, const char *format, bool force_alt, const instant &in) noexcept;
+
+// Expands a composite conversion. With no width and no "^" it goes straight to the line;
+// otherwise it is made aside (at most some 60 bytes: well below the room there), then
+// padded and cased as a text. "-", "_" and "0" do not reach inside. "%F" with "+", or
+// with "0" and a width, gives its year the width less the six bytes of "-mm-dd".
+void expand_composite(sink &s, char conversion, const composite &whole, const request &r,
+                      const instant &in) noexcept {
+    if (r.width == 0 && !r.upper && !r.plus) {
+        expand(s, whole.form, whole.pass_alt, in);
+        return;
+    }
+    if (conversion == 'F' && (r.plus || (r.pad == '0' && r.width != 0))) {
+        // Digits and signs only: no case to change. Straight to the line, as the year may
+        // take any width.
+        constexpr size_t month_and_day = 6;
+        const request year{r.plus ? '\0' : '0',
+                           false,
+                           false,
+                           r.plus,
+                           false,
+                           r.width > month_and_day ? r.width - month_and_day : 0};
+        append_number(s, full_year(in.t), 1, '0', year, 4);
+        expand(s, "-%m-%d", false, in);
+        return;
+    }
+    char bytes[128];
+    sink aside{bytes, sizeof bytes, 0, false};
+    expand(aside, whole.form, whole.pass_alt, in);
+    append_text(s, {bytes, aside.length}, r);
+}
+
+// Reads the flags and the width of a sequence into `r`, `p` just after its "%". A second
+// "#" ends them, and the sequence is then copied as typed (no conversion is "#").
+void read_request(const char *&p, request &r) noexcept {
+    bool hash = false;
+    for (;; ++p) {
+        switch (*p) {
+        case '-':
+        case '_':
+        case '0':
+            r.pad = *p;
+            r.flagged = true;
+            continue;
+        case '#':
+            if (hash) {
+                return;
+            }
+            hash = true;
+            r.alt = true;
+            r.pad = '-';
+            r.flagged = true;
+            continue;
+        case '^':
+            r.upper = true;
+            r.flagged = true;
+            continue;
+        case '+':
+            r.plus = true;
+            continue;
+        default:
+            break;
+        }
+        break;
+    }
+    // No overflow: past `widest` the width stays there.
+    for (; *p >= '0' && *p <= '9'; ++p) {
+        r.width = r.width * 10 + static_cast<size_t>(*p - '0');
+        if (r.width > widest) {
+            r.width = widest;
+        }
+    }
+}
+
+// "+" is a year's and a century's, with a width and E at most beside it.
+bool plus_allowed(char modifier, char conversion, const request &r) noexcept {
+    return !r.flagged && modifier != 'O' &&
+           (conversion == 'C' || conversion == 'F' || conversion == 'G' || conversion == 'Y');
+}
+
+// A simple conversion with no flag and no width: as it renders. Returns false when the
+// conversion is not one of ours (nothing is appended then).
+bool plain_simple(sink &s, char conversion, const instant &in) noexcept {
+    scratch buffer;
+    value v; // set by render_simple where it returns true
+    if (!render_simple(conversion, in, buffer, v)) {
+        return false;
+    }
+    append(s, v.text.text, v.text.length);
+    return true;
+}
+
+// Scanner: literal runs are copied, each "%" [flags] [width] [E|O] <conversion> is
+// rendered, and a sequence that is not ours (including a "%" with nothing after it) is
+// copied as typed, without padding. `force_alt` carries a composite's "#" into the
+// numeric fields inside it. Once the text has been cut nothing more can be written, so
+// the scan stops there.
 void expand(sink &s, const char *format, bool force_alt, const instant &in) noexcept {
     const char *p = format;
     while (*p != '\0' && !s.overflow) {
@@ -364,11 +583,22 @@ void expand(sink &s, const char *format, bool force_alt, const instant &in) noex
             continue;
         }
         const char *sequence = p++;
-        bool alt = force_alt;
-        if (*p == '#') {
-            alt = true;
-            ++p;
+        // Most sequences are a conversion alone: they take the short way. (No flag, width or
+        // modifier is a simple conversion.)
+        if (!force_alt) {
+            if (plain_simple(s, *p, in)) {
+                ++p;
+                continue;
+            }
+            const composite whole = composite_of(*p, false);
+            if (whole.form != nullptr) {
+                ++p;
+                expand(s, whole.form, whole.pass_alt, in);
+                continue;
+            }
         }
+        request r{force_alt ? '-' : '\0', false, force_alt, false, false, 0};
+        read_request(p, r);
         char modifier = '\0';
         if (*p == 'E' || *p == 'O') {
             modifier = *p++;
@@ -377,21 +607,29 @@ void expand(sink &s, const char *format, bool force_alt, const instant &in) noex
         if (conversion != '\0') {
             ++p;
         }
-        if (conversion == '\0' || !modifier_allows(modifier, conversion)) {
+        // ('\0', the end of the format, is no conversion of ours either.)
+        if (!modifier_allows(modifier, conversion) || (r.plus && !plus_allowed(modifier, conversion, r))) {
             append(s, sequence, static_cast<size_t>(p - sequence));
             continue;
         }
-        const composite whole = composite_of(conversion, alt);
+        const composite whole = composite_of(conversion, r.alt);
         if (whole.form != nullptr) {
-            expand(s, whole.form, whole.pass_alt, in);
+            expand_composite(s, conversion, whole, r, in);
             continue;
         }
         scratch buffer;
-        piece rendered{};
-        if (render_simple(conversion, alt, in, buffer, rendered)) {
-            append(s, rendered.text, rendered.length);
-        } else {
+        value v; // set by render_simple where it returns true
+        if (!render_simple(conversion, in, buffer, v)) {
             append(s, sequence, static_cast<size_t>(p - sequence));
+        } else if (r.pad == '\0' && r.width == 0 && !r.upper && !r.plus) {
+            append(s, v.text.text, v.text.length); // as rendered
+        } else if (v.numeric) {
+            append_number(s, v.number, v.natural_width, v.natural_pad, r, conversion == 'C' ? 2 : 4);
+        } else {
+            if (v.keeps_case) {
+                r.upper = false;
+            }
+            append_text(s, v.text, r);
         }
     }
 }

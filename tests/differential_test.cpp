@@ -6,10 +6,14 @@
 // The sequences are those of the table, completion/sequences.tsv (generated/sequences.h),
 // with these differences on purpose:
 // - added: every E and O form C99 allows (the table's last column);
+// - added: each of them with the flags "-", "_", "0" and "^", alone and in pairs, and with
+//   the widths 1 to 12 and 249 (on every twentieth instant; a width of 249 compared on
+//   the first 248 bytes, where the line is cut);
 // - left out, because we decided them differently: %z (glibc: a numeric offset), every
-//   "#" form (glibc: changes letter case), %C for years outside 1000-9999 (glibc: no
-//   padding), and the sequences that are not ours (%k, %l, %P, %+, flags and widths), which
-//   we copy as typed.
+//   "#" form (glibc: changes letter case), the "+" flag (POSIX's rule, which glibc does
+//   not follow), zeros padding a negative number (ours after the sign, glibc's before),
+//   %C for years outside 1000-9999 (glibc: no padding) and the largest years; and the
+//   sequences that are not ours, which we copy as typed.
 // Some 32-bit builds of glibc (2.36: armhf, and i386 when linked statically) print -1 for
 // %s past 2038 even with a 64-bit time_t; there, and only there, %s is passed over.
 
@@ -22,6 +26,7 @@
 #include "sequences.h"
 
 #include <cstdint>
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <ctime>
@@ -44,6 +49,43 @@ std::vector<std::string> shared_sequences() {
         sequences.push_back(std::string("%O") + *c);
     }
     return sequences;
+}
+
+// A plain sequence with flags or a width before its conversion.
+struct variant {
+    std::string sequence;
+    char conversion;
+    char last_pad; // the last of "-", "_" and "0" among its flags, or '\0'
+};
+
+std::vector<variant> flagged_variants() {
+    const std::string flags = "-_0^";
+    std::vector<std::string> runs;
+    for (char a : flags) {
+        runs.emplace_back(1, a);
+        for (char b : flags) {
+            runs.push_back(std::string{a, b});
+        }
+    }
+    for (int width = 1; width <= 12; ++width) {
+        runs.push_back(std::to_string(width));
+    }
+    runs.emplace_back("249");
+    runs.emplace_back("_249");
+    runs.emplace_back("09");
+    std::vector<variant> variants;
+    for (const char *sequence : {TSTAMP_PLAIN_SEQUENCES}) {
+        const char conversion = sequence[1];
+        if (conversion == 'z') {
+            continue;
+        }
+        for (const std::string &run : runs) {
+            const std::size_t pad = run.find_last_of("-_0", run.find_first_of("123456789"));
+            variants.push_back({std::string("%") + run + conversion, conversion,
+                                pad == std::string::npos ? '\0' : run[pad]});
+        }
+    }
+    return variants;
 }
 
 const char *const zones[] = {"UTC", "America/New_York", "Asia/Kolkata", "Australia/Lord_Howe",
@@ -76,7 +118,9 @@ TEST(differential, engine_matches_glibc_on_shared_sequences) {
     // Years 1000-9999: from 1000-01-01 to 9999-12-31 UTC, weighted towards the present.
     constexpr long long first = -30610224000LL;
     constexpr long long span = 253402300799LL - first;
+    const std::vector<variant> variants = flagged_variants();
     int compared = 0;
+    int compared_variants = 0;
     int skipped = 0;
     for (const char *zone : zones) {
         setenv("TZ", zone, 1);
@@ -102,9 +146,28 @@ TEST(differential, engine_matches_glibc_on_shared_sequences) {
                 ASSERT_STREQ(ours, theirs) << sequence << " at " << seconds << " in " << zone;
                 ++compared;
             }
+            if (i % 20 == 0) {
+                for (const variant &v : variants) {
+                    if (seconds < 0 && v.conversion == 's' && v.last_pad == '0') {
+                        continue; // glibc puts the zeros before the sign
+                    }
+                    char ours[260];
+                    char theirs[512];
+                    format_time(ours, 249, v.sequence.c_str(), local, seconds, local.tm_zone);
+                    const std::size_t length =
+                        std::strftime(theirs, sizeof theirs, v.sequence.c_str(), &local);
+                    ASSERT_NE(length, 0U) << v.sequence;
+                    theirs[length < 248 ? length : 248] = '\0';
+                    ASSERT_STREQ(ours, theirs) << v.sequence << " at " << seconds << " in " << zone;
+                    ++compared_variants;
+                }
+            }
         }
     }
     EXPECT_GT(compared, 5 * 2000);
+    EXPECT_GT(compared_variants, 5 * 100 * static_cast<int>(variants.size()) * 9 / 10);
+    std::printf("compared %d plain sequences and %d with flags or widths, passed over %d\n", compared,
+                compared_variants, skipped);
     // Only a C library whose %s stops at 2038 is passed over there.
     EXPECT_TRUE(skipped == 0 || !seconds_past_2038) << skipped << " instants of %s passed over";
 }

@@ -194,13 +194,68 @@ TEST(format_engine, unknown_sequences_are_copied_as_typed) {
     check_rows({
         {"%q", example, "EST", "%q"},
         {"%#q", example, "EST", "%#q"},
-        {"%k %l %P %+ %5Y %-d %_d %^a", example, "EST", "%k %l %P %+ %5Y %-d %_d %^a"},
+        {"%+ %Ez %Ok %EP %5q %+5d %+-5Y %+^Y %+_C %+#F %+OY %+s", example, "EST",
+         "%+ %Ez %Ok %EP %5q %+5d %+-5Y %+^Y %+_C %+#F %+OY %+s"},
+        {"%5", example, "EST", "%5"},
+        {"%-", example, "EST", "%-"},
+        {"%^#", example, "EST", "%^#"},
+        {"%_##d", example, "EST", "%_##d"},
         {"%##d", example, "EST", "%##d"},
         {"100%", example, "EST", "100%"},
         {"100%#", example, "EST", "100%#"},
         {"%E", example, "EST", "%E"},
         {"%#O", example, "EST", "%#O"},
         {"%\x01%\xff", example, "EST", "%\x01%\xff"},
+    });
+}
+
+constexpr civil year_minus_one{-1, 3, 5, 0, 0, 0};
+constexpr civil second_before_epoch{1969, 12, 31, 23, 59, 59};
+constexpr civil new_year_2016{2016, 1, 3, 0, 0, 0}; // in ISO week-based year 2015
+
+TEST(format_engine, flags_and_widths) {
+    check_rows({
+        // Once copied as typed, now the sequences people write for strftime.
+        {"%k %l %P %+ %5Y %-d %_d %^a", example, "EST", "12 12 pm %+ 01995 14 14 TUE"},
+        {"%-H:%-M %-m/%-d", fifth, "EST", "9:7 3/5"},
+        {"%k|%l|%P|%0k|%0l|%-k|%_H|%0e", fifth, "EST", " 9| 9|am|09|09|9| 9|05"},
+        {"%l %P", midnight, "UTC", "12 am"},
+        // The last of "-", "_" and "0" wins; repeated, they are taken.
+        {"%_-d|%-_d|%-0d|%0_d|%--d|%__e", fifth, "EST", "5| 5|05| 5|5| 5"},
+        // A width pads to at least that many bytes and never cuts.
+        {"%1d|%5d|%10Y|%5e|%5j|%5u|%3C", fifth, "EST", "05|00005|0000001995|    5|00064|00007|019"},
+        {"%10A|%5a|%12F|%15s|%12T|%12c", fifth, "UTC",
+         "    Sunday|  Sun|  1995-03-05|      794394425|    09:07:05|Sun Mar  5 09:07:05 1995"},
+        {"%-5d|%_5d|%05e|%0_5d|%5%|%5n|%5Z", fifth, "EST", "    5|    5|00005|    5|    %|    \n|  EST"},
+        {"%010A|%05%|%_010a|%010T|%015s", fifth, "UTC",
+         "0000Sunday|0000%|0000000Sun|0009:07:05|000000794394425"},
+        // "-", "_" and "0" do not reach inside a composite; "^" upper-cases all of it.
+        {"%-D|%_T|%0R|%^c|%^x|%^P|%^p|%^B|%^5b", fifth, "EST",
+         "03/05/95|09:07:05|09:07|SUN MAR  5 09:07:05 1995|03/05/95|am|AM|MARCH|  MAR"},
+        // "#" stands anywhere among the flags, counts as "-", and keeps its own meaning.
+        {"%#_d|%_#d|%#5d|%^#a|%#^c|%-#D|%#0F|%E#Y", fifth, "EST",
+         " 5|5|    5|SUN|SUNDAY, MARCH 5, 1995, 09:07:05|3/5/95|1995-3-5|%E#Y"},
+        // Signs come first, before zeros; blanks come before the sign.
+        {"%012F|%05Y|%_5Y|%5G|%-5C", year_minus_one, "UTC", "-00001-03-05|-0001|   -1|-0001|   -1"},
+        {"%010s|%_10s|%-3s", second_before_epoch, "UTC", "-000000001|        -1| -1"},
+        // E and O still change nothing, after flags and a width too.
+        {"%-Od|%_5EY|%^Ec", fifth, "EST", "5| 1995|SUN MAR  5 09:07:05 1995"},
+    });
+}
+
+TEST(format_engine, plus_flag) {
+    check_rows({
+        {"%+5Y|%+4Y|%+Y|%+EY|%+3C|%+C|%+5EC",
+         {1995, 3, 14, 0, 0, 0},
+         "UTC",
+         "+1995|1995|1995|1995|+19|19|+0019"},
+        {"%+4Y|%+6Y|%+C", {12345, 3, 14, 0, 0, 0}, "UTC", "+12345|+12345|+123"},
+        {"%+4Y|%+5Y|%+2C|%+3C", {0, 3, 14, 0, 0, 0}, "UTC", "0000|+0000|00|+00"},
+        {"%+4Y|%+5Y|%+Y|%+1Y", {-123, 3, 14, 0, 0, 0}, "UTC", "-123|-0123|-123|-123"},
+        {"%+11F|%+10F|%+F|%+12F|%012F|%010F|%+5G|%+6G", new_year_2016, "UTC",
+         "+2016-01-03|2016-01-03|2016-01-03|+02016-01-03|002016-01-03|2016-01-03|+2015|+02015"},
+        {"%+7F|%+F|%+11F", year_minus_one, "UTC", "-1-03-05|-001-03-05|-0001-03-05"},
+        {"%07F|%+F|%+6F", {5, 3, 5, 0, 0, 0}, "UTC", "5-03-05|0005-03-05|0005-03-05"},
     });
 }
 
@@ -458,6 +513,19 @@ TEST(format_engine, line_limit_of_248) {
     EXPECT_FALSE(r.fitted);
     EXPECT_EQ(r.length, 248U);
     EXPECT_EQ(std::string(out, 8), "Tuesday ");
+    // A width past the line pads past the cut, however many digits it has.
+    for (const char *wide : {"%249d", "%99999999999999999999d", "%0999999999999999999999999999999A"}) {
+        r = format_time(out, 249, wide, t, 0, "EST");
+        EXPECT_FALSE(r.fitted) << wide;
+        EXPECT_EQ(r.length, 248U) << wide;
+    }
+    r = format_time(out, 249, "%248d", t, 0, "EST");
+    EXPECT_TRUE(r.fitted);
+    EXPECT_EQ(std::string(out), std::string(246, '0') + "14");
+    // A year as wide as the line (found by the fuzzer: it was cut at 128 bytes once).
+    r = format_time(out, 249, "%0238F|%+248F", t, 0, "EST");
+    EXPECT_FALSE(r.fitted);
+    EXPECT_EQ(std::string(out), std::string(228, '0') + "1995-03-14|+" + std::string(8, '0'));
 }
 
 } // namespace

@@ -17,6 +17,13 @@ completions=$TSTAMP_COMPLETION
 # rows below name by those words.
 plain=$(grep -c $'^%[^#]' "$table")
 alt=$(grep -c '^%#' "$table")
+# flagged FLAG: the sequences the table offers after "%" and FLAG ("-", "_", "0" or "^"),
+# those whose last column holds it: %-d ...
+flagged() { awk -F '\t' -v flag="$1" '/^%[^#]/ && index($4, flag) {print "%" flag substr($1, 2)}' "$table"; }
+declare -A flag_count
+for flag in - _ 0 ^; do
+    flag_count[$flag]=$(flagged "$flag" | wc -l)
+done
 # offers NAME COUNT SAMPLE: the shell had the completion loaded ($loaded), listed COUNT
 # candidates ($listed, one a line; COUNT may be "plain", "+1" for one more, or "alt"), and SAMPLE, if any, is a
 # line of what it showed ($shown). A row that expects nothing proves that way that the
@@ -26,6 +33,7 @@ offers() {
     [[ $want == plain ]] && want=$plain
     [[ $want == +1 ]] && want=$((plain + 1))
     [[ $want == alt ]] && want=$alt
+    [[ $want == flag* ]] && want=${flag_count[${want#flag}]}
     count=$(grep -c . <<<"$listed")
     if [[ $loaded != yes ]]; then
         fail "$1" "the completion is not loaded: $loaded"
@@ -39,10 +47,10 @@ offers() {
 # expand SEQUENCE [INSTANT]: what the program prints for it, the clock and zone fixed.
 expand() { TSTAMP_TEST_CLOCK=${2:-795184889} TZ=UTC "$TSTAMP_LAUNCH" "$TSTAMP" "+$1"; }
 
-# hash_changes %#X: whether the "#" changes what %X prints, at one of these instants (UTC):
-# 1995-03-05 09:07:05, a Sunday early in March; 2005-01-03 00:00:00, in the first week of a
-# year ending in 05; 0905-01-03.
-hash_changes() {
+# flag_changes %<flag>X: whether the flag ("#", "-" ...) changes what %X prints, at one of
+# these instants (UTC): 1995-03-05 09:07:05, a Sunday early in March; 2005-01-03 00:00:00,
+# in the first week of a year ending in 05; 0905-01-03.
+flag_changes() {
     local instant
     for instant in 794394425 1104710400 -33607958400; do
         [[ $(expand "$1" "$instant") != $(expand "%${1:2}" "$instant") ]] && return 0
@@ -72,10 +80,22 @@ group_sync() {
             fail "%$char" "the program expands it, and no completion offers it"
         fi
     done
-    # A "#" form is offered only where the flag changes the output.
+    # A "#" form is offered only where the flag changes the output; after another flag,
+    # exactly the sequences it changes are offered.
     while read -r sequence; do
-        hash_changes "$sequence" || fail "$sequence is offered" "the # changes nothing that it prints"
+        flag_changes "$sequence" || fail "$sequence is offered" "the # changes nothing that it prints"
     done < <(grep '^%#' <<<"$offered")
+    local flag
+    for flag in - _ 0 ^; do
+        for char in "${chars[@]}"; do
+            [[ ${plain_of[$char]} != "%$char" ]] || continue
+            if flag_changes "%$flag$char"; then
+                flagged "$flag" | grep -qxF -- "%$flag$char" || fail "%$flag$char" "the flag changes it, and no completion offers it"
+            else
+                ! flagged "$flag" | grep -qxF -- "%$flag$char" || fail "%$flag$char is offered" "the $flag changes nothing that it prints"
+            fi
+        done
+    done
     [[ $failed == 0 ]] && pass
     # The man page is exact about "#" on numbers: what it says loses its leading zeros
     # changes, and what it says the flag changes nothing in or ignores does not. Each
@@ -91,7 +111,7 @@ group_sync() {
         mapfile -t listed < <(grep -o '%#.' <<<"$tag")
         for sequence in "${listed[@]}"; do
             claims=$((claims + 1))
-            if hash_changes "$sequence"; then
+            if flag_changes "$sequence"; then
                 [[ $claim == same ]] && fail "$sequence" "the man page says # changes nothing, and it does"
             else
                 [[ $claim == differs ]] && fail "$sequence" "the man page says # changes it, and it does not"
@@ -125,13 +145,15 @@ group_sync() {
             fail "the man page's $modifier forms" "'${man_list_of[$modifier]}', the table's '$allowed'"
     done
     [[ $failed == 0 ]] && pass
-    # Each is in the README's FORMAT table and in the man page, as rendered.
+    # Each is in the README's FORMAT table and in the man page, as rendered, those after a
+    # flag too.
     local readme man
     readme=$(sed -n '/^## FORMAT/,/^## /p' "$TSTAMP_SOURCE/README.md")
-    man=$(MANWIDTH=200 MANPAGER=cat man -l "$TSTAMP_SOURCE/man/tstamp.1.in" 2>/dev/null)
+    man=$(LC_ALL=C MANWIDTH=200 MANPAGER=cat man -l "$TSTAMP_SOURCE/man/tstamp.1.in" 2>/dev/null)
+    offered+=$'\n'$(for flag in - _ 0 ^; do flagged "$flag"; done)
     while read -r sequence; do
-        grep -qE -- "[\` ]${sequence}[\` ,]" <<<"$readme" || fail "$sequence" "not in the README's FORMAT table"
-        grep -qE -- "(^|[ (])$sequence([ ,)]|$)" <<<"$man" || fail "$sequence" "not in the man page"
+        grep -qE -- "[\` ]${sequence//^/\\^}[\` ,]" <<<"$readme" || fail "$sequence" "not in the README's FORMAT table"
+        grep -qE -- "(^|[ (])${sequence//^/\\^}([ ,)]|$)" <<<"$man" || fail "$sequence" "not in the man page"
     done <<<"$offered"
     [[ $failed == 0 ]] && pass
 }
@@ -180,6 +202,15 @@ group_bash() {
     done <<'EOF'
 tstamp +%|plain|+%Y
 tstamp +%#|alt|+%#d
+tstamp +%-|flag-|+%-d
+tstamp +%_|flag_|+%_H
+tstamp +%0|flag0|+%0e
+tstamp +%^|flag^|+%^a
+tstamp +%5|0|
+tstamp +%+|0|
+tstamp +%-_|0|
+tstamp +%5d%^|flag^|+%5d%^B
+tstamp +%##%|plain|+%##%Y
 tstamp +%Y +%|0|
 tstamp +%H:%|plain|%M
 tstamp +x%Y-%|plain|+x%Y-%m
@@ -213,6 +244,11 @@ group_fish() {
     done <<'EOF'
 tstamp +%|plain|+%Y\tyear, every digit (1995)
 tstamp +%#|alt|+%#d\tday of the month without a leading zero
+tstamp +%-|flag-|+%-d\tday of the month (01-31), without padding
+tstamp +%^|flag^|+%^B\tfull month name (March), in upper case
+tstamp +%0|flag0|+%0k\thour padded with a blank ( 0-23), padded with zeros
+tstamp +%5|0|
+tstamp +%5d%_|flag_|+%5d%_M\tminute (00-59), padded with blanks
 tstamp +x%Y-%|plain|+x%Y-%m\tmonth (01-12)
 tstamp +%%|0|
 tstamp +%E%|0|
@@ -275,6 +311,10 @@ group_zsh() {
     done <<'EOF'
 tstamp +%|plain|%Y  -- year, every digit (1995)
 tstamp +%#|alt|%#d  -- day of the month without a leading zero
+tstamp +%-|flag-|%-d  -- day of the month (01-31), without padding
+tstamp +%^|flag^|%^B  -- full month name (March), in upper case
+tstamp +%_|flag_|%_M  -- minute (00-59), padded with blanks
+tstamp +%5|0|tstamp +%5
 tstamp +x%Y-%|plain|%m  -- month (01-12)
 tstamp +%E%|0|tstamp +%E%
 tstamp +%#%|0|tstamp +%#%

@@ -212,6 +212,7 @@ default line at 1900-01-01 00:00:00;-2208988800;UTC;-;Mon Jan  1 00:00:00 1900;=
 default line at 1969-12-31 23:59:59;-1;UTC;-;Wed Dec 31 23:59:59 1969;=;$unconvertible
 %s at 1969-12-31 23:59:59;-1;UTC;+%s|%F %T;-1|1969-12-31 23:59:59;=;$unconvertible
 default line at 1970-01-01 00:00:00;0;UTC;-;Thu Jan  1 00:00:00 1970;=;=
+flags, widths and +;794394425;UTC;+%-H:%-M|%_d|%0e|%^a|%+5Y|%12F|%k|%P|%-5d;9:7| 5|05|SUN|+1995|  1995-03-05| 9|am|    5;=;=
 default line at 2038-01-19 03:14:08;2147483648;UTC;-;Tue Jan 19 03:14:08 2038;=;=
 %s at 2038-01-19 03:14:08;2147483648;UTC;+%s|%F %T;2147483648|2038-01-19 03:14:08;=;=
 default line at 2040-02-29 12:00:00;2214129600;UTC;-;Wed Feb 29 12:00:00 2040;=;=
@@ -274,8 +275,8 @@ group_limits() {
         run -- $'+\x01\x02\t\x1b[0m\x7f\x80\xff'
     fi
     check "control and high bytes pass through" 0 $'\x01\x02\t\x1b[0m\x7f\x80\xff\n' ""
-    run -- "+%q|%#q|%k|100%"
-    check "unknown sequences are copied" 0 $'%q|%#q|%k|100%\n' ""
+    run -- "+%q|%#q|%Ez|%5q|%+5d|100%"
+    check "unknown sequences are copied" 0 $'%q|%#q|%Ez|%5q|%+5d|100%\n' ""
 }
 
 group_write_errors() {
