@@ -514,7 +514,9 @@ TEST(format_engine, line_limit_of_248) {
     EXPECT_EQ(r.length, 248U);
     EXPECT_EQ(std::string(out, 8), "Tuesday ");
     // A width past the line pads past the cut, however many digits it has.
-    for (const char *wide : {"%249d", "%99999999999999999999d", "%0999999999999999999999999999999A"}) {
+    // (2^64 + 5: a width read with overflow would come back as 5.)
+    for (const char *wide :
+         {"%249d", "%99999999999999999999d", "%0999999999999999999999999999999A", "%18446744073709551621d"}) {
         r = format_time(out, 249, wide, t, 0, "EST");
         EXPECT_FALSE(r.fitted) << wide;
         EXPECT_EQ(r.length, 248U) << wide;
