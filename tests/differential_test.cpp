@@ -151,6 +151,11 @@ TEST(differential, engine_matches_glibc_on_shared_sequences) {
                     if (seconds < 0 && v.conversion == 's' && v.last_pad == '0') {
                         continue; // glibc puts the zeros before the sign
                     }
+                    if (v.conversion == 's' && !seconds_past_2038 &&
+                        (seconds > INT32_MAX || seconds < INT32_MIN)) {
+                        ++skipped; // the C library is wrong here, as above
+                        continue;
+                    }
                     char ours[260];
                     char theirs[512];
                     format_time(ours, 249, v.sequence.c_str(), local, seconds, local.tm_zone);
