@@ -116,15 +116,6 @@ value number_value(scratch &buffer, long long number, unsigned char natural_widt
         text_piece(first, static_cast<size_t>(end - first)), true, false, number, natural_width, natural_pad};
 }
 
-// A numeric field whose source must lie in [low, high]; anything else renders as "?".
-value field(scratch &buffer, int source, int low, int high, long long number, unsigned char natural_width,
-            char natural_pad = '0') noexcept {
-    if (source < low || source > high) {
-        return text_value(unknown_field());
-    }
-    return number_value(buffer, number, natural_width, natural_pad);
-}
-
 template <size_t count>
 piece name(const char (&names)[count][name_width], int index, bool abbreviated) noexcept {
     if (index < 0 || static_cast<size_t>(index) >= count) {
@@ -261,67 +252,83 @@ composite composite_of(char conversion, bool alt) noexcept {
 }
 
 // Renders one simple conversion. Returns false when `conversion` is not one of ours; the
-// caller then copies the sequence as typed. Inlined into both of its callers: the short
-// way of a sequence without flags is most of the engine's work.
+// caller then copies the sequence as typed. A numeric conversion only chooses its number,
+// width and padding, and checks the field it reads: the number is rendered once, below.
+// Inlined into both of its callers: the short way of a sequence without flags is most of
+// the engine's work.
 [[gnu::always_inline]] inline bool render_simple(char conversion, const instant &in, scratch &buffer,
                                                  value &result) noexcept {
     const tm &t = in.t;
+    long long number = 0;
+    unsigned char width = 2;
+    char pad = '0';
+    bool valid = true; // the fields read are in their ranges
     switch (conversion) {
     case 'a':
     case 'A':
         result = text_value(name(weekday_names, t.tm_wday, conversion == 'a'));
-        break;
+        return true;
     case 'b':
     case 'h':
     case 'B':
         result = text_value(name(month_names, t.tm_mon, conversion != 'B'));
-        break;
+        return true;
     case 'C':
-        result = number_value(buffer, century_of(full_year(t)), 2);
-        break;
-    case 'd':
-        result = field(buffer, t.tm_mday, 1, 31, t.tm_mday, 2);
+        number = century_of(full_year(t));
         break;
     case 'e':
-        result = field(buffer, t.tm_mday, 1, 31, t.tm_mday, 2, ' ');
+        pad = ' ';
+        [[fallthrough]];
+    case 'd':
+        valid = t.tm_mday >= 1 && t.tm_mday <= 31;
+        number = t.tm_mday;
         break;
     case 'g':
     case 'G':
     case 'V':
-        if (!week_fields_valid(t)) {
-            result = text_value(unknown_field());
-        } else {
+        valid = week_fields_valid(t);
+        if (valid) {
             const iso_week week = iso_week_of(full_year(t), t.tm_yday, t.tm_wday);
             if (conversion == 'V') {
-                result = number_value(buffer, week.week, 2);
+                number = week.week;
             } else if (conversion == 'g') {
-                result = number_value(buffer, year_in_century(week.year), 2);
+                number = year_in_century(week.year);
             } else {
-                result = number_value(buffer, week.year, 1);
+                number = week.year;
+                width = 1;
             }
         }
         break;
-    case 'H':
     case 'k':
-        result = field(buffer, t.tm_hour, 0, 23, t.tm_hour, 2, conversion == 'k' ? ' ' : '0');
+        pad = ' ';
+        [[fallthrough]];
+    case 'H':
+        valid = t.tm_hour >= 0 && t.tm_hour <= 23;
+        number = t.tm_hour;
         break;
-    case 'I':
     case 'l':
-        result = field(buffer, t.tm_hour, 0, 23, t.tm_hour % 12 == 0 ? 12 : t.tm_hour % 12, 2,
-                       conversion == 'l' ? ' ' : '0');
+        pad = ' ';
+        [[fallthrough]];
+    case 'I':
+        valid = t.tm_hour >= 0 && t.tm_hour <= 23;
+        number = t.tm_hour % 12 == 0 ? 12 : t.tm_hour % 12;
         break;
     case 'j':
-        result = field(buffer, t.tm_yday, 0, 365, t.tm_yday + 1LL, 3); // no overflow before the check
+        valid = t.tm_yday >= 0 && t.tm_yday <= 365;
+        number = t.tm_yday + 1LL; // no overflow, whatever the field holds
+        width = 3;
         break;
     case 'm':
-        result = field(buffer, t.tm_mon, 0, 11, t.tm_mon + 1LL, 2); // no overflow before the check
+        valid = t.tm_mon >= 0 && t.tm_mon <= 11;
+        number = t.tm_mon + 1LL; // no overflow, whatever the field holds
         break;
     case 'M':
-        result = field(buffer, t.tm_min, 0, 59, t.tm_min, 2);
+        valid = t.tm_min >= 0 && t.tm_min <= 59;
+        number = t.tm_min;
         break;
     case 'n':
         result = text_value(text_piece("\n", 1));
-        break;
+        return true;
     case 'p':
     case 'P':
         if (t.tm_hour < 0 || t.tm_hour > 23) {
@@ -331,48 +338,57 @@ composite composite_of(char conversion, bool alt) noexcept {
         } else {
             result = text_value(text_piece(t.tm_hour < 12 ? "am" : "pm", 2), true);
         }
-        break;
+        return true;
     case 's':
-        result = number_value(buffer, in.seconds, 1, ' ');
+        number = in.seconds;
+        width = 1;
+        pad = ' ';
         break;
     case 'S':
-        result = field(buffer, t.tm_sec, 0, 60, t.tm_sec, 2); // 60: a leap second
+        valid = t.tm_sec >= 0 && t.tm_sec <= 60; // 60: a leap second
+        number = t.tm_sec;
         break;
     case 't':
         result = text_value(text_piece("\t", 1));
-        break;
+        return true;
     case 'u':
-        result = field(buffer, t.tm_wday, 0, 6, t.tm_wday == 0 ? 7 : t.tm_wday, 1);
+        valid = t.tm_wday >= 0 && t.tm_wday <= 6;
+        number = t.tm_wday == 0 ? 7 : t.tm_wday;
+        width = 1;
         break;
     case 'U':
-        result = week_fields_valid(t) ? number_value(buffer, (t.tm_yday + 7 - t.tm_wday) / 7, 2)
-                                      : text_value(unknown_field());
+        valid = week_fields_valid(t);
+        number = (t.tm_yday + 7 - t.tm_wday) / 7;
         break;
     case 'w':
-        result = field(buffer, t.tm_wday, 0, 6, t.tm_wday, 1);
+        valid = t.tm_wday >= 0 && t.tm_wday <= 6;
+        number = t.tm_wday;
+        width = 1;
         break;
     case 'W':
-        result = week_fields_valid(t) ? number_value(buffer, (t.tm_yday + 7 - (t.tm_wday + 6) % 7) / 7, 2)
-                                      : text_value(unknown_field());
+        valid = week_fields_valid(t);
+        number = (t.tm_yday + 7 - (t.tm_wday + 6) % 7) / 7;
         break;
     case 'y':
-        result = number_value(buffer, year_in_century(full_year(t)), 2);
+        number = year_in_century(full_year(t));
         break;
     case 'Y':
-        result = number_value(buffer, full_year(t), 1);
+        number = full_year(t);
+        width = 1;
         break;
     case 'z':
     case 'Z':
         // A name, never a numeric offset; nothing when the zone is unknown.
         result = text_value(t.tm_isdst >= 0 && in.zone != nullptr ? text_piece(in.zone, text_length(in.zone))
                                                                   : text_piece("", 0));
-        break;
+        return true;
     case '%':
         result = text_value(text_piece("%", 1));
-        break;
+        return true;
     default:
         return false;
     }
+    result = valid ? number_value(buffer, number, width, pad) : text_value(unknown_field());
     return true;
 }
 

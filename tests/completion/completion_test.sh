@@ -58,6 +58,45 @@ flag_changes() {
     return 1
 }
 
+# The instants (UTC) that the worked examples of README.md and the man page name, by the
+# words that name them; any other example is at 12:41:29 on 14 March 1995. The years of
+# README's table of "+" are at noon on 3 January.
+declare -A instant_of=([on the 5th]=794407289 [at 09:07]=795172025 [in the year -1]=-62193268800
+    [a clock at -1]=-1 [in 2016]=1451822400)
+declare -A year_instant_of=([1995]=795182400 [12345]=327403598400 [0]=-62167003200 [-123]=-66048523200
+    [2016]=1451822400)
+context_words='on the 5th|at 09:07|in the year -1|a clock at -1|in 2016'
+
+# examples_hold NAME CLAIM_PATTERN: reads paragraphs of text, one a line, on standard input;
+# each "SEQUENCE prints OUTPUT" in them (CLAIM_PATTERN) must be what the program prints at
+# the instant named last before it in its paragraph. OUTPUT is a word, a text in backquotes,
+# or "N bytes". Sets `checked` to the count.
+examples_hold() {
+    local paragraph token instant sequence want got
+    checked=0
+    while IFS= read -r paragraph; do
+        instant=795184889
+        while IFS= read -r token; do
+            if [[ -n ${instant_of[$token]-} ]]; then
+                instant=${instant_of[$token]}
+                continue
+            fi
+            sequence=${token%% prints *}
+            sequence=${sequence//\`/}
+            want=${token#* prints }
+            got=$(expand "$sequence" "$instant")
+            checked=$((checked + 1))
+            if [[ $want =~ ^([0-9]+)\ bytes$ ]]; then
+                ((${#got} == BASH_REMATCH[1])) || fail "$1: $sequence" "prints ${#got} bytes, not $want"
+            else
+                want=${want#\`}
+                want=${want%\`}
+                [[ $got == "$want" ]] || fail "$1: $sequence" "prints '$got', not '$want'"
+            fi
+        done < <(grep -oE -- "($context_words)|$2" <<<"$paragraph")
+    done
+}
+
 group_sync() {
     local sequence offered readme_modifiers
     offered=$(grep -E '^%' "$table" | cut -f 1)
@@ -155,6 +194,29 @@ group_sync() {
         grep -qE -- "[\` ]${sequence//^/\\^}[\` ,]" <<<"$readme" || fail "$sequence" "not in the README's FORMAT table"
         grep -qE -- "(^|[ (])${sequence//^/\\^}([ ,)]|$)" <<<"$man" || fail "$sequence" "not in the man page"
     done <<<"$offered"
+    [[ $failed == 0 ]] && pass
+    # The worked examples of README's FORMAT section (its bullets and table rows each a
+    # paragraph) and of the man page, and README's table of "+", are what the program prints.
+    # shellcheck disable=SC2016 # the backquotes are README's
+    examples_hold README.md '`%[^`]*` prints (`[^`]*`|[^ ,;.)]+( bytes)?)' < <(awk '
+        /^(\* |\||  \|)/ || $0 == "" { printf "\n%s", $0; next }
+        { sub(/^ +/, ""); printf " %s", $0 } END { print "" }' <<<"$readme")
+    ((checked >= 19)) || fail "README.md's worked examples" "$checked checked, fewer than the 19 it holds"
+    examples_hold "the man page" '%[^ ]* prints [^ ,;)]*[^ ,;.)]' < <(awk 'BEGIN { RS = "" } { gsub(/[ \n]+/, " "); print }' <<<"$man")
+    ((checked >= 12)) || fail "the man page's worked examples" "$checked checked, fewer than the 12 it holds"
+    local row year got
+    checked=0
+    while IFS= read -r row; do
+        [[ $row =~ ^\ +\|\ \`(%[^\`]+)\`\ \|\ (-?[0-9]+)\ \|\ ([^ ]+)\ \|$ ]] ||
+            { fail "README.md's table of +" "a row not read: $row"; continue; }
+        sequence=${BASH_REMATCH[1]} year=${BASH_REMATCH[2]}
+        [[ -n ${year_instant_of[$year]-} ]] || { fail "README.md's table of +" "no instant for the year $year"; continue; }
+        got=$(expand "$sequence" "${year_instant_of[$year]}")
+        checked=$((checked + 1))
+        [[ $got == "${BASH_REMATCH[3]}" ]] ||
+            fail "README.md's table of +: $sequence in $year" "prints '$got', not '${BASH_REMATCH[3]}'"
+    done < <(grep -E '^  \| `%\+' <<<"$readme")
+    ((checked >= 10)) || fail "README.md's table of +" "$checked rows checked, fewer than its 10"
     [[ $failed == 0 ]] && pass
 }
 
