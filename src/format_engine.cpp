@@ -358,7 +358,7 @@ composite composite_of(char conversion, bool alt) noexcept {
         break;
     case 'U':
         valid = week_fields_valid(t);
-        number = (t.tm_yday + 7 - t.tm_wday) / 7;
+        number = valid ? (t.tm_yday + 7 - t.tm_wday) / 7 : 0; // no overflow before the check
         break;
     case 'w':
         valid = t.tm_wday >= 0 && t.tm_wday <= 6;
@@ -367,7 +367,7 @@ composite composite_of(char conversion, bool alt) noexcept {
         break;
     case 'W':
         valid = week_fields_valid(t);
-        number = (t.tm_yday + 7 - (t.tm_wday + 6) % 7) / 7;
+        number = valid ? (t.tm_yday + 7 - (t.tm_wday + 6) % 7) / 7 : 0;
         break;
     case 'y':
         number = year_in_century(full_year(t));

@@ -390,6 +390,8 @@ TEST(format_engine, fields_out_of_range_render_as_question_marks) {
         // plus one, computed before the range check, which overflowed at INT_MAX.
         {&std::tm::tm_mon, INT_MAX, "%m", "?"},
         {&std::tm::tm_yday, INT_MAX, "%j", "?"},
+        // Found by the fuzzer: the week numbers were computed before the range check too.
+        {&std::tm::tm_yday, INT_MAX, "%U %W", "? ?"},
     };
     for (const bad_field &c : cases) {
         std::tm t = make_tm(example);
