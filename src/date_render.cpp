@@ -6,8 +6,9 @@
 #include <errno.h>
 #include <stdio.h>
 #if defined(TSTAMP_LIBC_MUSL)
+#include "zone_mend.h"
+
 #include <fcntl.h>
-#include <stdlib.h>
 #include <string.h>
 #include <unistd.h>
 #endif
@@ -24,120 +25,46 @@ extern "C" time_t tstamp_test_time(time_t *out);
 namespace {
 
 #if defined(TSTAMP_LIBC_MUSL)
-// musl reads TZ as a POSIX zone string, without looking for a zone file of that name,
-// whenever its leading name (letters, or anything in <>) is followed by a sign or a digit,
-// or is UTC or GMT; and a string with a daylight name but no rules gets rules of zero:
-// daylight time nearly all year. So EST5EDT, W-SU (W, an offset, the daylight name SU),
-// NZ-CHAT and GB-Eire, zones of tzdata all, came out an hour or more wrong. glibc reads
-// such a value from the zone file of that name where there is one, and otherwise gives it
-// the rules M3.2.0,M11.1.0. So does this program: such a value (and no other) is handed to
-// musl as ":NAME" when one of musl's own zone folders holds a zone file NAME, or with those
-// rules added. A value holding "." (so no "..") keeps musl's own reading, as does one
-// longer than a file name can be.
+// musl reads some TZ values otherwise than glibc does; zone_mend.h says which and how they
+// are mended. The mended value takes the place of the TZ entry in the environment array
+// itself: setenv or putenv would bring in musl's full allocator.
 
-constexpr size_t zone_name_max = 255; // NAME_MAX: the longest name musl looks up
-constexpr char default_rules[] = ",M3.2.0,M11.1.0";
-// The mended TZ, in storage that lasts: the environment points at it from then on.
-char mended_zone[sizeof "TZ=:" + zone_name_max + sizeof default_rules];
-
-bool is_letter(char c) {
-    return static_cast<unsigned char>((c | 32) - 'a') < 26;
+// What a path is to musl: it maps a file that it can open and that is not empty (a folder
+// it opens but cannot map), and takes it for a zone file when it holds 44 bytes or more
+// and starts "TZif".
+zone_file path_kind(const char *path) {
+    const int file = open(path, O_RDONLY | O_CLOEXEC);
+    if (file < 0) {
+        return zone_file::none;
+    }
+    char head[44];
+    const ssize_t length = read(file, head, sizeof head);
+    close(file);
+    if (length <= 0) {
+        return zone_file::none;
+    }
+    return length == sizeof head && memcmp(head, "TZif", 4) == 0 ? zone_file::zone : zone_file::other;
 }
 
-bool is_digit(char c) {
-    return static_cast<unsigned char>(c - '0') < 10;
-}
-
-// A zone name as musl reads it: letters, or anything between "<" and ">".
-const char *skip_name(const char *p) {
-    if (*p == '<') {
-        p = strchrnul(p, '>');
-        return *p == '>' ? p + 1 : p;
-    }
-    while (is_letter(*p)) {
-        ++p;
-    }
-    return p;
-}
-
-// An offset: a sign, then hours, minutes and seconds separated by ":".
-const char *skip_offset(const char *p) {
-    if (*p == '+' || *p == '-') {
-        ++p;
-    }
-    for (int part = 0; part < 3; ++part) {
-        while (is_digit(*p)) {
-            ++p;
-        }
-        if (part == 2 || *p != ':') {
-            break;
-        }
-        ++p;
-    }
-    return p;
-}
-
-// Where the rules of `value` would start, when musl reads it as a POSIX string with a
-// daylight name and no rules (nothing after the names and offsets, or a lone ","); null
-// for any other value.
-const char *missing_rules(const char *value) {
-    const char *p = skip_name(value);
-    const bool utc_or_gmt =
-        p - value == 3 && (strncmp(value, "UTC", 3) == 0 || strncmp(value, "GMT", 3) == 0);
-    if (p == value || !(*p == '+' || *p == '-' || is_digit(*p) || utc_or_gmt)) {
-        return nullptr;
-    }
-    p = skip_offset(p);
-    const char *const daylight = p;
-    p = skip_name(p);
-    if (p == daylight) {
-        return nullptr;
-    }
-    if (*p == '+' || *p == '-' || is_digit(*p)) {
-        p = skip_offset(p);
-    }
-    return *p == '\0' || strcmp(p, ",") == 0 ? p : nullptr;
-}
-
-// musl's zone folders, in the order it looks in them. Fixed-width rows rather than
-// pointers: the program then needs no relocation for them at start-up.
-constexpr char zone_folders[3][sizeof "/usr/share/zoneinfo/"] = {"/usr/share/zoneinfo/", "/share/zoneinfo/",
-                                                                 "/etc/zoneinfo/"};
-
-// Whether the first of musl's zone folders that holds a file `name` holds a zone file
-// (TZif) by that name. The caller keeps `name` within zone_name_max.
-bool has_zone_file(const char *name) {
-    for (const char *folder : zone_folders) {
-        char path[sizeof zone_folders[0] + zone_name_max];
-        strcpy(stpcpy(path, folder), name);
-        const int file = open(path, O_RDONLY | O_CLOEXEC);
-        if (file < 0) {
-            continue;
-        }
-        char magic[4];
-        const bool zone = read(file, magic, sizeof magic) == sizeof magic && memcmp(magic, "TZif", 4) == 0;
-        close(file);
-        return zone;
-    }
-    return false;
-}
+// The mended entry, in storage that lasts: the environment points at it from then on.
+// (Zeros until then: it takes no room in the program.)
+char mended_zone[sizeof "TZ=" - 1 + mended_zone_size];
 
 void mend_zone() {
-    const char *const value = getenv("TZ");
-    const char *const rules = value == nullptr ? nullptr : missing_rules(value);
-    if (rules == nullptr || strchr(value, '.') != nullptr || strlen(value) > zone_name_max) {
-        return;
+    for (char **entry = environ; entry != nullptr && *entry != nullptr; ++entry) {
+        const char *const e = *entry;
+        if (e[0] == 'T' && e[1] == 'Z' && e[2] == '=') {
+            // The first TZ entry is the one getenv, and so musl, reads; once mended it
+            // stays so.
+            if (e != mended_zone && mend_zone_value(e + 3, path_kind, mended_zone + 3) > 0) {
+                mended_zone[0] = 'T';
+                mended_zone[1] = 'Z';
+                mended_zone[2] = '=';
+                *entry = mended_zone;
+            }
+            return;
+        }
     }
-    if (has_zone_file(value)) {
-        strcpy(stpcpy(mended_zone, "TZ=:"), value);
-    } else {
-        // The names and offsets, then the rules.
-        const size_t kept = static_cast<size_t>(rules - value);
-        char *const end = stpcpy(mended_zone, "TZ=");
-        memcpy(end, value, kept);
-        strcpy(end + kept, default_rules);
-    }
-    putenv(mended_zone);
 }
 #endif
 
@@ -218,5 +145,10 @@ bool print_line(const char *line_buffer) {
         return false;
     }
 #endif
+#if defined(TSTAMP_LIBC_MUSL)
+    // What fclose does, without the free that would bring in musl's full allocator.
+    return fflush(stdout) == 0 && close(STDOUT_FILENO) == 0;
+#else
     return fclose(stdout) == 0;
+#endif
 }

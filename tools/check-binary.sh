@@ -7,7 +7,9 @@
 #               project's version, and a manifest that runs it as the invoker
 #   Linux       what it loads and imports: a static program nothing; one with the
 #               sanitizers their runtime; any other the C library and the functions of its
-#               target's facts, for each import costs a symbol lookup at every start
+#               target's facts, for each import costs a symbol lookup at every start; a
+#               static program on musl, musl's simple allocator alone (no free, no
+#               realloc: they bring its full allocator, 8 KiB on amd64)
 #   --hardened  the hardening of a Debian package too (the hardened Release builds):
 #               a dynamic program (amd64) through Debian's hardening-check; a static one
 #               (any architecture) here: static-pie (or plain static where the C library
@@ -28,13 +30,14 @@
 #   TSTAMP_MARKS    the control-flow note of its objects, or "-" for none (Linux)
 #   TSTAMP_ENTRY    the instructions its functions may start with, or "-" (Linux)
 #   TSTAMP_OBJDUMP  the target's objdump
+#   TSTAMP_LIBC     its C library: glibc, musl or msvcrt
 # Usage: check-binary.sh BUILD_DIR [--hardened]
 set -euo pipefail
 build=${1:?usage: check-binary.sh BUILD_DIR [--hardened]}
 source=$(cd "$(dirname "$0")/.." && pwd)
 program=$build/tstamp
 [[ -e $program ]] || program=$build/tstamp.exe
-facts=(TSTAMP_IMPORTS TSTAMP_OBJDUMP)
+facts=(TSTAMP_IMPORTS TSTAMP_OBJDUMP TSTAMP_LIBC)
 [[ $program == *.exe ]] || facts+=(TSTAMP_MARKS TSTAMP_ENTRY)
 for fact in "${facts[@]}"; do
     [[ -n ${!fact:-} ]] || { echo "check-binary.sh: no $fact: the build gives its target's facts (cmake/architectures.cmake)"; exit 1; }
@@ -91,6 +94,12 @@ echo "$program: $machine"
 if ! grep -q INTERP <<<"$segments"; then
     [[ -z $needed && -z $imports ]] || fail "Nothing to load" "needs $needed, imports $imports"
     yes "Nothing to load" "no dynamic loader, no library, no import"
+    if [[ $TSTAMP_LIBC == musl ]]; then
+        allocator=$(awk '$2 ~ /^[TtWw]$/ && ($3 == "free" || $3 == "realloc" || $3 == "__libc_free") {print $3}' <<<"$symbols" |
+            sort -u | paste -sd ' ' -)
+        [[ -z $allocator ]] || fail "musl's simple allocator alone" "the program has $allocator"
+        yes "musl's simple allocator alone" "no free, no realloc"
+    fi
 elif [[ $needed == *libasan* ]]; then
     yes "Carries the address sanitizer"
 else

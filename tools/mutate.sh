@@ -10,7 +10,8 @@
 # Usage: tools/mutate.sh FILE FIRST LAST BUILD_COMMAND TEST_COMMAND
 #   e.g. tools/mutate.sh src/format_engine.cpp 300 520 \
 #          'cmake --build build/release --target unit_tests tstamp tstamp_test_clock' \
-#          'build/release/tests/unit_tests && ctest --test-dir build/release -R e2e_'
+#          'timeout 60 build/release/tests/unit_tests && ctest --test-dir build/release -R e2e_'
+#   (A mutant can loop for ever: give the test command a timeout.)
 # Prints each surviving mutant, then the counts: killed, survived, not built.
 set -uo pipefail
 (($# == 5)) || { echo "usage: tools/mutate.sh FILE FIRST LAST BUILD_COMMAND TEST_COMMAND" >&2; exit 2; }
