@@ -108,10 +108,19 @@ TEST(zone_mend, what_musl_is_handed) {
         {"EST 5", "", "<EST>0:0:0"},
         {"ABC[5", "", "<ABC>0:0:0"},
         {"abz{5", "", "<abz>0:0:0"},
+        {"ZZZ5", "", "<ZZZ>5:0:0"},
+        {"ES@5", "", "<>0:0:0"},
+        {"ab`5", "", "<>0:0:0"},
         {"EST:5", "", "<EST>0:0:0"},
         {"EST9EDT,M3.2.0,M11.1.0", "", "<EDT>8:0:0<EST>9:0:0" DEFAULT_RULES},
         {"EST5EDT 4,M3.2.0,M11.1.0", "", "<EDT>4:0:0<EST>5:0:0" DEFAULT_RULES},
         {"EST5EDT\t3,M3.2.0,M11.1.0", "", "<EDT>3:0:0<EST>5:0:0" DEFAULT_RULES},
+        {"EST5EDT\r3,M3.2.0,M11.1.0", "", "<EDT>3:0:0<EST>5:0:0" DEFAULT_RULES},
+        // ... and no other control character.
+        {"EST5EDT\b3,M3.2.0,M11.1.0", "", "<EDT>4:0:0<EST>5:0:0,0/0:0:0,0/0:0:0"},
+        {"EST5EDT\x0e"
+         "3,M3.2.0,M11.1.0",
+         "", "<EDT>4:0:0<EST>5:0:0,0/0:0:0,0/0:0:0"},
         // Blanks or a second sign before an offset's number are glibc's, not POSIX's.
         {"EST5EDT 4", "", "<EST>5:0:0"},
         {"UTC<W-SU", "", "<UTC>0:0:0"},
@@ -167,6 +176,9 @@ TEST(zone_mend, what_musl_is_handed) {
          "<EDT>4:0:0<EST>5:0:0,M11.1.0/2:0:0,M3.2.0/65535:0:0"},
         {"EST5EDT,M3.2.0/18446744073709486080,M11.1.0", "",
          "<EDT>4:0:0<EST>5:0:0,M11.1.0/2:0:0,M3.2.0/0:0:0"},
+        {"EST5EDT,M3.2.0/40000,M11.1.0", "", "<EDT>4:0:0<EST>5:0:0,M11.1.0/2:0:0,M3.2.0/40000:0:0"},
+        // A "-" inside a number negates it, to 65534 here: no week.
+        {"EST5EDT,M3.-2.0,M11.1.0", "", "<EDT>4:0:0<EST>5:0:0,0/0:0:0,M3.5.0/0:0:0"},
         {"EST5EDT,M3.2.0/x,M11.1.0", "", "<EDT>4:0:0<EST>5:0:0,0/0:0:0,M3.2.0/2:0:0"},
         {"EST5EDT5,M3.2.0,M3.2.0", "", "<EDT>5:0:0<EST>5:0:0,M3.2.0/2:0:0,M3.2.0/2:0:0"},
         {longest_name.c_str(), longest_file.c_str(), longest_path.c_str()},
