@@ -413,7 +413,7 @@ group_zones() {
     # seed TSTAMP_ZONES_SEED (random unless set; printed, so that a run can be replayed).
     local values=${TSTAMP_ZONES_VALUES:-3000}
     ((values >= 3000)) || fail "TSTAMP_ZONES_VALUES" "$values, fewer than 3000"
-    if python3 "$TSTAMP_SOURCE/tests/e2e/zones.py" "$TSTAMP_SOURCE/README.md" "$TSTAMP_LIBC" \
+    if python3 "$TSTAMP_SOURCE/tests/e2e/zones.py" "$TSTAMP_SOURCE/README.md" \
         "${TSTAMP_ZONES_SEED:-random}" "$values" -- "${ours[@]}" -- "${theirs[@]}"; then
         pass
     else

@@ -1,14 +1,13 @@
 #!/usr/bin/env python3
 # SPDX-License-Identifier: MIT
-"""A static build's zones against a build on glibc: every zone name of tzdata, and TZ
+"""A static build on musl against a build on glibc: every zone name of tzdata, and TZ
 values generated from the POSIX grammar and broken in the ways people break them.
 
-Usage: zones.py README LIBC SEED COUNT -- OURS... -- THEIRS...
+Usage: zones.py README SEED COUNT -- OURS... -- THEIRS...
   OURS and THEIRS are the commands that run each build's tests/zone_cases (a TZ value and
   an instant a line in, what the program prints out). SEED "random" picks one; COUNT is
-  the number of generated values. LIBC is our build's C library: on musl the differences
-  below may show, and each must; on glibc none may. Exit status 0 when every difference
-  falls under a listed one and each listed one shows; 1 otherwise.
+  the number of generated values. Exit status 0 when every difference falls under one
+  listed below and each listed one shows; 1 otherwise.
 
 Each case is one key, a value and an instant. glibc's reading is the reference, with one
 change of the test's own: a valid value with a daylight name and no rules, and no zone file
@@ -219,14 +218,14 @@ def generate(rng, count):
     return values
 
 
-def cases_of(value, libc, instants):
+def cases_of(value, instants):
     """The cases of `value` at `instants` (and at the instants of its changes in 2026, where
-    `instants` is None). On musl a value with a daylight name, no rules and no zone file of
+    `instants` is None). A value with a daylight name, no rules and no zone file of
     its name is compared with glibc on the value with the rules written out, where its
     offsets are within POSIX's bounds; otherwise it keeps its standard part's time."""
     reference, standard = value, None
     match = NO_RULES.match(value)
-    if libc == "musl" and match and not has_zone_file(value):
+    if match and not has_zone_file(value):
         if offsets_in_bounds(value):
             reference = value.rstrip(b",") + b"," + DEFAULT_RULES
         else:
@@ -277,14 +276,13 @@ def run(command, cases):
 
 
 def main(argv):
-    if len(argv) < 7 or argv[5] != "--" or "--" not in argv[6:] or argv[2] not in ("musl", "glibc"):
+    if len(argv) < 6 or argv[4] != "--" or "--" not in argv[5:]:
         sys.exit(__doc__)
-    readme_path, libc, seed, count = argv[1], argv[2], argv[3], int(argv[4])
-    split = argv.index("--", 6)
-    ours_command, theirs_command = argv[6:split], argv[split + 1:]
+    readme_path, seed, count = argv[1], argv[2], int(argv[3])
+    split = argv.index("--", 5)
+    ours_command, theirs_command = argv[5:split], argv[split + 1:]
     readme = open(readme_path, encoding="utf-8").read()
-    differences = DIFFERENCES if libc == "musl" else []
-    failed = [key for key, words, _ in differences if words not in readme]
+    failed = [key for key, words, _ in DIFFERENCES if words not in readme]
     for key in failed:
         print("FAIL difference %s: not in README.md in these words" % key)
 
@@ -306,8 +304,8 @@ def main(argv):
         sys.exit("zones: %d zone names in %s, fewer than 1000 (is tzdata there?)" % (len(names), ZONEINFO))
     values = FIRST_FOUND + generate(rng, count)
 
-    cases = [case for value in names for case in cases_of(value, libc, (JAN, JUL))]
-    cases += [case for value in values for case in cases_of(value, libc, None)]
+    cases = [case for value in names for case in cases_of(value, (JAN, JUL))]
+    cases += [case for value in values for case in cases_of(value, None)]
     # Each program over every case at once; glibc also over the standard part of the values
     # that keep standard time.
     kept = [case for case in cases if case.standard is not None]
@@ -319,14 +317,14 @@ def main(argv):
     for case, line in zip(kept, theirs[len(cases):]):
         case.theirs_standard = line
 
-    shown = {key: 0 for key, _, _ in differences}
+    shown = {key: 0 for key, _, _ in DIFFERENCES}
     differing = 0
     bad = 0
     for case in cases:
         if case.ours == case.theirs:
             continue
         differing += 1
-        for key, _, holds in differences:
+        for key, _, holds in DIFFERENCES:
             if holds(case):
                 shown[key] += 1
                 break
